@@ -1,0 +1,56 @@
+// The editor's whole state, start-up, and the command loop that reads and dispatches input.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "buffer/grid.h"
+#include "core/io.h"
+#include "core/undo.h"
+#include "files/filesystem.h"
+#include "settings/settings.h"
+
+namespace brenik {
+
+/// What the loop does after a command.
+enum class Flow {
+  kContinue,  // read the next input
+  kQuit,      // the user confirmed quitting
+  kFatal,     // end with status 1
+};
+
+/// Names typed by the user hold at most this many bytes, terminator included.
+inline constexpr int kNameBufferSize = 256;
+
+struct Editor {
+  Io io;
+  Settings settings;
+  LineGrid grid;
+  Undo undo;
+  FileSystem* fs = nullptr;
+
+  int line = 0;    // cursor line, 0 .. lines - 1
+  int column = 0;  // cursor column, 0 .. lsize - 1
+  bool line_lock = false;
+  /// Set by every edit that writes an undo record; cleared by a save or a load.
+  bool modified = false;
+  std::string file_name;
+  std::string open_path;
+
+  // Working buffers of lsize bytes each, allocated once the limits are known.
+  std::vector<char> input;
+  std::vector<char> insert_text;
+  std::vector<char> jump;
+  std::vector<char> clip;
+};
+
+/// Banner, settings, grid and the first file; kFatal when the editor cannot start.
+[[nodiscard]] Flow StartUp(Editor& ed, int argc, char** argv);
+
+/// Runs one input line (line end removed): a command when it is a key, else text entry.
+[[nodiscard]] Flow RunCommand(Editor& ed, const char* input);
+
+/// The command loop; returns the process's exit status.
+int RunEditor(Editor& ed);
+
+}  // namespace brenik

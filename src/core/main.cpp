@@ -1,0 +1,45 @@
+// The program entry: binds the editor to the real streams and the real file system.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+
+#include "core/editor.h"
+#include "files/filesystem.h"
+
+namespace {
+
+// A closed standard descriptor would be handed to the next file opened, and a save could
+// then land on what the editor believes is its output.
+void ReopenStandardDescriptors() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) == -1) {
+      const int null_fd = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+      if (null_fd >= 0 && null_fd != fd) {
+        dup2(null_fd, fd);
+        close(null_fd);
+      }
+    }
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ReopenStandardDescriptors();
+  // A file-size limit must fail the write, not kill the editor with the document unsaved.
+  std::signal(SIGXFSZ, SIG_IGN);
+  // Every prompt flushes before it waits, so full buffering loses nothing and saves writes.
+  std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
+
+  brenik::PosixFileSystem fs;
+  brenik::Editor ed;
+  ed.io.in = stdin;
+  ed.io.out = stdout;
+  ed.fs = &fs;
+  if (brenik::StartUp(ed, argc, argv) == brenik::Flow::kFatal) {
+    return 1;
+  }
+  return brenik::RunEditor(ed);
+}

@@ -1,0 +1,48 @@
+#include "files/filesystem.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+namespace brenik {
+
+int PosixFileSystem::Open(const char* path, int flags, mode_t mode) {
+  return ::open(path, flags | O_CLOEXEC, mode);
+}
+
+ssize_t PosixFileSystem::Read(int fd, void* buffer, std::size_t size) {
+  ssize_t got;
+  do {
+    got = ::read(fd, buffer, size);
+  } while (got < 0 && errno == EINTR);
+  return got;
+}
+
+ssize_t PosixFileSystem::Write(int fd, const void* buffer, std::size_t size) {
+  ssize_t put;
+  do {
+    put = ::write(fd, buffer, size);
+  } while (put < 0 && errno == EINTR);
+  return put;
+}
+
+int PosixFileSystem::Fsync(int fd) { return ::fsync(fd); }
+int PosixFileSystem::Close(int fd) { return ::close(fd); }
+int PosixFileSystem::Fstat(int fd, struct stat* info) { return ::fstat(fd, info); }
+int PosixFileSystem::Stat(const char* path, struct stat* info) { return ::stat(path, info); }
+int PosixFileSystem::Lstat(const char* path, struct stat* info) { return ::lstat(path, info); }
+
+ssize_t PosixFileSystem::Readlink(const char* path, char* buffer, std::size_t size) {
+  return ::readlink(path, buffer, size);
+}
+
+int PosixFileSystem::Rename(const char* from, const char* to) { return ::rename(from, to); }
+int PosixFileSystem::Unlink(const char* path) { return ::unlink(path); }
+int PosixFileSystem::Fchmod(int fd, mode_t mode) { return ::fchmod(fd, mode); }
+int PosixFileSystem::Fchown(int fd, uid_t owner, gid_t group) { return ::fchown(fd, owner, group); }
+int PosixFileSystem::System(const char* command) { return std::system(command); }
+
+}  // namespace brenik

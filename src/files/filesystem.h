@@ -1,0 +1,52 @@
+// The seam between the editor and the operating system: files and the shell.
+#pragma once
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <cstddef>
+
+namespace brenik {
+
+/// Thin POSIX calls, so tests can substitute memory and make any call fail.
+/// Each returns what its POSIX namesake returns and sets errno the same way.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  virtual int Open(const char* path, int flags, mode_t mode) = 0;
+  virtual ssize_t Read(int fd, void* buffer, std::size_t size) = 0;
+  virtual ssize_t Write(int fd, const void* buffer, std::size_t size) = 0;
+  virtual int Fsync(int fd) = 0;
+  virtual int Close(int fd) = 0;
+  virtual int Fstat(int fd, struct stat* info) = 0;
+  virtual int Stat(const char* path, struct stat* info) = 0;
+  virtual int Lstat(const char* path, struct stat* info) = 0;
+  virtual ssize_t Readlink(const char* path, char* buffer, std::size_t size) = 0;
+  virtual int Rename(const char* from, const char* to) = 0;
+  virtual int Unlink(const char* path) = 0;
+  virtual int Fchmod(int fd, mode_t mode) = 0;
+  virtual int Fchown(int fd, uid_t owner, gid_t group) = 0;
+  /// Runs a command line through the system shell and waits; returns its wait status.
+  virtual int System(const char* command) = 0;
+};
+
+/// The real operating system.
+class PosixFileSystem final : public FileSystem {
+ public:
+  int Open(const char* path, int flags, mode_t mode) override;
+  ssize_t Read(int fd, void* buffer, std::size_t size) override;
+  ssize_t Write(int fd, const void* buffer, std::size_t size) override;
+  int Fsync(int fd) override;
+  int Close(int fd) override;
+  int Fstat(int fd, struct stat* info) override;
+  int Stat(const char* path, struct stat* info) override;
+  int Lstat(const char* path, struct stat* info) override;
+  ssize_t Readlink(const char* path, char* buffer, std::size_t size) override;
+  int Rename(const char* from, const char* to) override;
+  int Unlink(const char* path) override;
+  int Fchmod(int fd, mode_t mode) override;
+  int Fchown(int fd, uid_t owner, gid_t group) override;
+  int System(const char* command) override;
+};
+
+}  // namespace brenik

@@ -1,0 +1,65 @@
+#include "term/view.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace brenik {
+
+namespace {
+
+// A document's control bytes would drive the terminal; each is shown as one '?' instead.
+bool IsControl(unsigned char c) { return (c < 0x20 && c != '\t') || c == 0x7f; }
+
+void PutShown(const char* text, std::FILE* out) {
+  const char* run = text;
+  for (const char* p = text; *p != '\0'; ++p) {
+    if (IsControl(static_cast<unsigned char>(*p))) {
+      std::fwrite(run, 1, static_cast<std::size_t>(p - run), out);
+      std::fputc('?', out);
+      run = p + 1;
+    }
+  }
+  std::fputs(run, out);
+}
+
+}  // namespace
+
+void Display(int line, int column, int last_offset, const LineGrid& grid, int show_numbers,
+             const char* file_name, std::FILE* out) {
+  std::fprintf(out, "\nEditing %i:%i %s\n\n", line + 1, column + 1, file_name);
+  const bool numbers = show_numbers == 1;
+  char label[16] = "";
+  int indent = 2;
+  if (numbers) {
+    indent = std::snprintf(label, sizeof label, "[%i] ", line + 1);
+  }
+  const long long first = std::max(0LL, static_cast<long long>(line) - last_offset);
+  const long long end = std::min(first + last_offset + 1, static_cast<long long>(grid.lines()));
+  for (long long k = first; k < end; ++k) {
+    const int index = static_cast<int>(k);
+    const char* slot = grid.Slot(index);
+    // Only the first column + 1 bytes decide whether the line reaches the cursor column.
+    const bool reaches = std::memchr(slot, 0, static_cast<std::size_t>(column) + 1) == nullptr;
+    if (index == line) {
+      std::fputs(numbers ? label : ">", out);
+      if (reaches) {
+        if (!numbers) {
+          std::fputc(' ', out);
+        }
+        PutShown(slot + column, out);
+      }
+    } else if (numbers) {
+      std::fprintf(out, reaches ? " %i  " : " %i", index + 1);
+      if (reaches) {
+        PutShown(slot + column, out);
+      }
+    } else if (reaches) {
+      std::fputs("  ", out);
+      PutShown(slot + column, out);
+    }
+    std::fputc('\n', out);
+  }
+  std::fprintf(out, "%*s> ", indent - 2, "");
+}
+
+}  // namespace brenik

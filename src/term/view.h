@@ -1,0 +1,14 @@
+// The view printed before every prompt: header, a window of lines from the cursor column, prompt.
+#pragma once
+
+#include <cstdio>
+
+#include "buffer/grid.h"
+
+namespace brenik {
+
+/// Prints the view for the cursor; `last_offset` is the page length less one (at least 0).
+void Display(int line, int column, int last_offset, const LineGrid& grid, int show_numbers,
+             const char* file_name, std::FILE* out);
+
+}  // namespace brenik
