@@ -1,9 +1,192 @@
 #include "settings/rc.h"
 
+#include <fcntl.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+
 namespace brenik {
 
-int ReadRC(Settings&, std::FILE*, FileSystem&) { return 0; }
-void ApplyRC(const char*, std::size_t, Settings&) {}
-void MakeRC(const Settings&, const char*, std::FILE*, FileSystem&) {}
+namespace {
+
+constexpr const char* kRcName = ".brenik_rc";
+constexpr std::size_t kLaunchMax = 255;
+
+// The six keys other than command names, in the order a line is tested against them.
+enum OtherKey { kMaxLines, kMaxChar, kAnchorPosition, kLinesPerPage, kShowNumbers, kLaunch };
+constexpr const char* kOtherKeys[] = {"max_lines",      "max_char",     "anchor_position",
+                                      "lines_per_page", "show_numbers", "launch_command"};
+
+// A base-10 integer as the settings file writes it; false when it does not fit 32 bits.
+bool ToInt(const std::string& value, long& result) {
+  errno = 0;
+  result = std::strtol(value.c_str(), nullptr, 10);
+  return errno != ERANGE && result >= INT_MIN && result <= INT_MAX;
+}
+
+void ApplyOther(OtherKey key, const std::string& value, Settings& s) {
+  long number = 0;
+  switch (key) {
+    case kMaxLines:
+      if (ToInt(value, number) && number > 0) {
+        s.lines = static_cast<int>(number);
+      }
+      break;
+    case kMaxChar:
+      // One character per line would leave no room for the quit confirmation's "q" and its
+      // line end, so the editor could never be left.
+      if (ToInt(value, number) && number >= 2 && number < INT_MAX) {
+        s.lsize = static_cast<int>(number) + 1;
+      }
+      break;
+    case kAnchorPosition:
+      if (ToInt(value, number) && number >= 1 && number <= s.lsize - 1) {
+        s.anchor = static_cast<int>(number) - 1;
+      }
+      break;
+    case kLinesPerPage:
+      if (ToInt(value, number) && number >= 1 && number <= s.lines - 1) {
+        s.page_length = static_cast<int>(number);
+      }
+      break;
+    case kShowNumbers:
+      s.show_numbers = value == "on" ? 1 : 0;
+      break;
+    case kLaunch:
+      if (!value.empty()) {
+        s.launch_command = value.substr(0, kLaunchMax);
+      }
+      break;
+  }
+}
+
+void ApplyLine(std::string_view text, Settings& s) {
+  const std::string line(text);
+  const std::size_t equals = line.find('=');
+  // A key without "=" carries no value; such a line is ignored.
+  const bool has_value = equals != std::string::npos;
+  const std::string value = has_value ? line.substr(equals + 1) : std::string();
+  bool binding = false;
+  for (int i = 0; i < kCommandCount; ++i) {
+    if (line.find(s.names[i].data()) != std::string::npos) {
+      binding = true;
+      if (has_value && value.size() == 1) {
+        s.keys[i] = {value[0], '\0'};
+      }
+    }
+  }
+  if (binding || !has_value) {
+    return;
+  }
+  for (int k = kMaxLines; k <= kLaunch; ++k) {
+    if (line.find(kOtherKeys[k]) != std::string::npos) {
+      ApplyOther(static_cast<OtherKey>(k), value, s);
+      return;
+    }
+  }
+}
+
+// Reads a whole file; false with errno set when it cannot be read.
+bool ReadAll(FileSystem& fs, int fd, std::string& text) {
+  char chunk[4096];
+  for (;;) {
+    const ssize_t got = fs.Read(fd, chunk, sizeof chunk);
+    if (got < 0) {
+      return false;
+    }
+    if (got == 0) {
+      return true;
+    }
+    text.append(chunk, static_cast<std::size_t>(got));
+  }
+}
+
+}  // namespace
+
+void ApplyRC(const char* text, std::size_t length, Settings& settings) {
+  std::string_view rest(text, strnlen(text, length));
+  while (!rest.empty()) {
+    const std::size_t end = rest.find('\n');
+    const std::string_view line = rest.substr(0, end);
+    if (!line.empty()) {
+      ApplyLine(line, settings);
+    }
+    if (end == std::string_view::npos) {
+      break;
+    }
+    rest.remove_prefix(end + 1);
+  }
+  // A later max_char can lower the limit below an anchor accepted earlier.
+  if (settings.anchor >= settings.lsize) {
+    settings.anchor = 0;
+  }
+}
+
+int ReadRC(Settings& settings, std::FILE* out, FileSystem& fs) {
+  const int fd = fs.Open(kRcName, O_RDONLY, 0);
+  if (fd < 0) {
+    if (errno == ENOENT) {
+      std::fprintf(out, "Making RC file: %s\n", kRcName);
+      MakeRC(settings, kRcName, out, fs);
+      return 0;
+    }
+    std::fprintf(out, "Cannot read RC file %s: %s; using the defaults\n", kRcName,
+                 std::strerror(errno));
+    return 0;
+  }
+  std::fprintf(out, "Reading RC file: %s\n", kRcName);
+  std::string text;
+  const bool read = ReadAll(fs, fd, text);
+  const int read_errno = errno;
+  fs.Close(fd);
+  if (!read) {
+    std::fprintf(out, "Cannot read RC file %s: %s; using the defaults\n", kRcName,
+                 std::strerror(read_errno));
+    return 0;
+  }
+  ApplyRC(text.data(), text.size(), settings);
+  return 1;
+}
+
+void MakeRC(const Settings& settings, const char* file_name, std::FILE* out, FileSystem& fs) {
+  // Only ever a new file: never through a link, never over something already there.
+  const int fd = fs.Open(file_name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0666);
+  if (fd < 0) {
+    std::fputs("Cannot make RC file\n", out);
+    return;
+  }
+  std::string text;
+  char line[64];
+  for (int i = 0; i < kCommandCount; ++i) {
+    std::snprintf(line, sizeof line, "%s=%s\n", settings.names[i].data(), settings.keys[i].data());
+    text += line;
+  }
+  std::snprintf(line, sizeof line, "max_lines=%i\n", settings.lines);
+  text += line;
+  std::snprintf(line, sizeof line, "max_char=%i\n", settings.lsize - 1);
+  text += line;
+  text += "\nanchor_position=0\nlines_per_page=8\nshow_numbers=on\nlaunch_command=\n";
+
+  std::size_t done = 0;
+  bool ok = true;
+  while (done < text.size()) {
+    const ssize_t put = fs.Write(fd, text.data() + done, text.size() - done);
+    if (put <= 0) {
+      ok = false;
+      break;
+    }
+    done += static_cast<std::size_t>(put);
+  }
+  ok = fs.Close(fd) == 0 && ok;
+  // A cut-off file would be read back next time: "max_lines=3" of "max_lines=32767".
+  if (!ok) {
+    fs.Unlink(file_name);
+    std::fputs("Cannot make RC file\n", out);
+  }
+}
 
 }  // namespace brenik
