@@ -5,6 +5,8 @@
 
 #include "core/commands.h"
 #include "core/editing.h"
+#include "core/signals.h"
+#include "files/emergency.h"
 #include "files/load.h"
 #include "files/save.h"
 #include "settings/launch.h"
@@ -293,6 +295,24 @@ Flow RunCommand(Editor& ed, const char* input) {
   return RunOther(ed, static_cast<Command>(command));
 }
 
+namespace {
+
+// The editor ends without the quit confirmation: unsaved work goes to an emergency file.
+int EndAbruptly(Editor& ed, int clean_status) {
+  if (!ed.modified) {
+    return clean_status;
+  }
+  const std::string written = EmergencySave(ed.file_name, ed.grid, *ed.fs);
+  if (written.empty()) {
+    std::fputs("\nThe unsaved changes could not be written anywhere\n", ed.io.out);
+  } else {
+    std::fprintf(ed.io.out, "\nUnsaved changes were written to %s\n", written.c_str());
+  }
+  return 1;
+}
+
+}  // namespace
+
 int RunEditor(Editor& ed) {
   char* input = ed.input.data();
   for (;;) {
@@ -311,13 +331,13 @@ int RunEditor(Editor& ed) {
       return 0;
     }
     if (flow == Flow::kFatal) {
-      return 1;
+      return EndAbruptly(ed, 1);
     }
     if (ed.io.ended) {
       break;
     }
   }
-  return 0;
+  return EndAbruptly(ed, PendingSignal() != 0 ? 1 : 0);
 }
 
 }  // namespace brenik

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/signals.h"
+
 namespace brenik {
 
 namespace {
@@ -29,7 +31,13 @@ bool ReadRaw(Io& io, char* buffer, int size) {
   if (!InputBuffered(io.in)) {
     std::fflush(io.out);
   }
-  if (std::fgets(buffer, size, io.in) == nullptr) {
+  // Nobody reads what a failed output shows, and a signal asks the editor to end: either way
+  // the command in progress is abandoned rather than fed an answer.
+  if (PendingSignal() != 0 || std::ferror(io.out)) {
+    io.ended = true;
+    return false;
+  }
+  if (std::fgets(buffer, size, io.in) == nullptr || PendingSignal() != 0) {
     buffer[0] = '\0';
     io.ended = true;
     return false;

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "core/editor.h"
+#include "core/signals.h"
 #include "files/filesystem.h"
 
 namespace {
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
   ReopenStandardDescriptors();
   // A file-size limit must fail the write, not kill the editor with the document unsaved.
   std::signal(SIGXFSZ, SIG_IGN);
+  brenik::InstallSignalHandlers();
   // Every prompt flushes before it waits, so full buffering loses nothing and saves writes.
   std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
 
