@@ -79,7 +79,8 @@ TEST(Invariants, RandomSequencesKeepTheGridSoundAndUndoExact) {
       const std::string before = GridBytes(ed.grid);
       ed.undo.mode = kNone;
       const bool undo_key = input == ed.settings.keys[kUndo].data();
-      ASSERT_EQ(RunCommand(ed, input.c_str()), Flow::kContinue);
+      // Typed text may be the quit key; confirming it only ends the loop, which is not run here.
+      ASSERT_NE(RunCommand(ed, input.c_str()), Flow::kFatal);
       std::fclose(in);
 
       SCOPED_TRACE("run " + std::to_string(run) + " step " + std::to_string(step) + " input '" +
