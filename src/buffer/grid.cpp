@@ -25,79 +25,130 @@ bool LineGrid::Allocate(int lines, int lsize) {
   data_.reset(block);
   lines_ = lines;
   lsize_ = lsize;
-  bound_ = 0;
+  used_ = 0;
+  gap_ = 0;
   return true;
 }
 
-namespace {
-
-// Copies the source's text and zero-fills the rest, so no stale byte survives behind it.
-void SlotCopy(int source, int destination, LineGrid& grid) {
-  const int lsize = grid.lsize();
-  const char* from = static_cast<const LineGrid&>(grid).Slot(source);
-  const std::size_t length = strnlen(from, static_cast<std::size_t>(lsize));
-  char* to = grid.Slot(destination);
-  std::memmove(to, from, length);
-  std::memset(to + length, 0, static_cast<std::size_t>(lsize) - length);
+// Moves one slot's text into an empty slot and leaves the source empty.
+void LineGrid::ShiftSlot(std::ptrdiff_t from, std::ptrdiff_t to) {
+  char* source = data_.get() + from * lsize_;
+  const std::size_t length = strnlen(source, static_cast<std::size_t>(lsize_));
+  std::memcpy(data_.get() + to * lsize_, source, length);
+  std::memset(source, 0, length);
 }
 
-bool IsEmpty(const LineGrid& grid, int line) { return grid.Slot(line)[0] == '\0'; }
-
-}  // namespace
-
-void Clear(int line, LineGrid& grid) {
-  std::memset(grid.Slot(line), 0, static_cast<std::size_t>(grid.lsize()));
-}
-
-void Move(int source, int destination, LineGrid& grid) {
-  if (source == destination) {
+void LineGrid::MoveGap(int to) {
+  const int gap_length = lines_ - used_;
+  if (gap_length == 0) {
+    gap_ = to;  // without a gap every line sits at its own index wherever the split is
     return;
   }
-  SlotCopy(source, destination, grid);
-  Clear(source, grid);
+  while (gap_ > to) {
+    --gap_;
+    ShiftSlot(gap_, static_cast<std::ptrdiff_t>(gap_) + gap_length);
+  }
+  while (gap_ < to) {
+    ShiftSlot(static_cast<std::ptrdiff_t>(gap_) + gap_length, gap_);
+    ++gap_;
+  }
+}
+
+void LineGrid::Extend(int line) {
+  // The region grows over empty gap slots, which must then sit right after it.
+  MoveGap(used_);
+  used_ = line + 1;
+  gap_ = used_;
+}
+
+void LineGrid::RemoveLine(int line) {
+  if (line >= used_) {
+    return;  // it and every line after it are empty already
+  }
+  MoveGap(line);
+  // The line is the first after the gap; emptied, it becomes the gap's last slot.
+  char* slot = data_.get() + (static_cast<std::ptrdiff_t>(line) + (lines_ - used_)) * lsize_;
+  std::memset(slot, 0, strnlen(slot, static_cast<std::size_t>(lsize_)));
+  --used_;
+}
+
+void LineGrid::OpenLine(int line) {
+  if (line >= used_) {
+    return;  // empty lines moving down over empty lines change nothing
+  }
+  if (used_ == lines_) {
+    // No gap: the last slot's text falls off the end and its slot becomes the gap.
+    char* last = data_.get() + static_cast<std::ptrdiff_t>(lines_ - 1) * lsize_;
+    std::memset(last, 0, strnlen(last, static_cast<std::size_t>(lsize_)));
+    used_ = lines_ - 1;
+    gap_ = used_;
+    if (line >= used_) {
+      return;
+    }
+  }
+  MoveGap(line);
+  // The gap's first slot, all zero, becomes the new empty line.
+  ++gap_;
+  ++used_;
+}
+
+int LineGrid::LastUsed() {
+  int last = used_ - 1;
+  while (last >= 0 && static_cast<const LineGrid*>(this)->Slot(last)[0] == '\0') {
+    --last;
+  }
+  // Trailing empty lines can join the gap only where they sit at their own index.
+  if (gap_ == used_ || used_ == lines_) {
+    used_ = last + 1;
+    gap_ = used_;
+  }
+  return last < 0 ? 0 : last;
+}
+
+void LineGrid::EmptyAll() {
+  for (int k = 0; k < used_; ++k) {
+    char* slot = data_.get() + Physical(k) * lsize_;
+    std::memset(slot, 0, strnlen(slot, static_cast<std::size_t>(lsize_)));
+  }
+  used_ = 0;
+  gap_ = 0;
+}
+
+void Clear(int line, LineGrid& grid) {
+  if (line < grid.bound()) {
+    char* slot = grid.Slot(line);
+    std::memset(slot, 0, strnlen(slot, static_cast<std::size_t>(grid.lsize())));
+  }
 }
 
 void Copy(int source, int destination, LineGrid& grid) {
+  if (source == destination) {
+    return;
+  }
+  // The destination first: taking it for writing may move the source's slot.
+  char* to = grid.Slot(destination);
+  const char* from = static_cast<const LineGrid&>(grid).Slot(source);
+  const std::size_t lsize = static_cast<std::size_t>(grid.lsize());
+  const std::size_t length = strnlen(from, lsize);
+  const std::size_t old_length = strnlen(to, lsize);
+  std::memcpy(to, from, length);
+  if (old_length > length) {
+    std::memset(to + length, 0, old_length - length);
+  }
+}
+
+void Move(int source, int destination, LineGrid& grid) {
   if (source != destination) {
-    SlotCopy(source, destination, grid);
+    Copy(source, destination, grid);
+    Clear(source, grid);
   }
 }
 
-void Delete(int line, LineGrid& grid) {
-  // Slots after the last used line are empty already: shifting them would change nothing.
-  const int last = DocLength(grid);
-  for (int k = line; k < last; ++k) {
-    SlotCopy(k + 1, k, grid);
-  }
-  if (last >= line) {
-    Clear(last, grid);
-  }
-}
+void Delete(int line, LineGrid& grid) { grid.RemoveLine(line); }
 
-void Wedge(int line, LineGrid& grid) {
-  const int last_slot = grid.lines() - 1;
-  int k = DocLength(grid);
-  if (k == last_slot) {
-    --k;  // the last slot's own text has nowhere to go
-  }
-  for (; k >= line; --k) {
-    SlotCopy(k, k + 1, grid);
-  }
-  if (!IsEmpty(grid, line)) {
-    Clear(line, grid);
-  }
-}
+void Wedge(int line, LineGrid& grid) { grid.OpenLine(line); }
 
-int DocLength(LineGrid& grid) {
-  for (int k = grid.bound() - 1; k >= 0; --k) {
-    if (!IsEmpty(grid, k)) {
-      grid.ShrinkBound(k + 1);
-      return k;
-    }
-  }
-  grid.ShrinkBound(0);
-  return 0;
-}
+int DocLength(LineGrid& grid) { return grid.LastUsed(); }
 
 bool SlotsZeroFilled(const LineGrid& grid) {
   const std::size_t lsize = static_cast<std::size_t>(grid.lsize());

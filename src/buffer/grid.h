@@ -7,6 +7,11 @@
 namespace brenik {
 
 /// Fixed grid of `lines` slots of `lsize` bytes each; the limits are set once by Allocate.
+///
+/// The empty slots after the document form a movable gap, so that removing or opening a line
+/// costs a slot copy per line the gap travels, not a shift of the whole grid. Lines before the
+/// gap sit at their own index, lines after it beyond the gap, and lines past the document's
+/// region map into the gap, whose slots are all zero.
 class LineGrid {
  public:
   LineGrid() = default;
@@ -17,35 +22,51 @@ class LineGrid {
   int lines() const { return lines_; }
   int lsize() const { return lsize_; }
 
-  /// The slot of a line, 0 <= line < lines(); writing goes through this overload only.
+  /// The slot of a line for writing, 0 <= line < lines(). It may move other lines' slots, so
+  /// a slot pointer taken before this call is stale after it.
   char* Slot(int line) {
-    if (line >= bound_) {
-      bound_ = line + 1;
+    if (line >= used_) {
+      Extend(line);
     }
-    return data_.get() + static_cast<std::ptrdiff_t>(line) * lsize_;
+    return data_.get() + Physical(line) * lsize_;
   }
-  const char* Slot(int line) const {
-    return data_.get() + static_cast<std::ptrdiff_t>(line) * lsize_;
-  }
+  /// The slot of a line for reading; never moves anything.
+  const char* Slot(int line) const { return data_.get() + Physical(line) * lsize_; }
 
-  /// One past the highest slot ever handed out for writing: every slot from here on is empty.
-  int bound() const { return bound_; }
+  /// One past the last line that may hold text: every line from here on is empty.
+  int bound() const { return used_; }
 
-  /// Lowers the bound once a scan has shown that the slots from `bound` on are empty.
-  void ShrinkBound(int bound) {
-    if (bound < bound_) {
-      bound_ = bound;
-    }
-  }
+  /// Removes a line: the following lines move up one; the last slot becomes empty.
+  void RemoveLine(int line);
+  /// Opens an empty line: it and the following lines move down; the last slot's text is lost.
+  void OpenLine(int line);
+  /// The highest line with text, 0 when none; lets the document's region shrink to it.
+  int LastUsed();
+  /// Empties every slot, at a cost that follows the document rather than the grid.
+  void EmptyAll();
 
  private:
+  std::ptrdiff_t Physical(int line) const {
+    if (line < gap_) {
+      return line;
+    }
+    if (line < used_) {
+      return static_cast<std::ptrdiff_t>(line) + (lines_ - used_);
+    }
+    return static_cast<std::ptrdiff_t>(gap_) + (line - used_);
+  }
+  void Extend(int line);
+  void MoveGap(int to);
+  void ShiftSlot(std::ptrdiff_t from, std::ptrdiff_t to);
+
   struct FreeDeleter {
     void operator()(char* p) const;
   };
   std::unique_ptr<char[], FreeDeleter> data_;
   int lines_ = 0;
   int lsize_ = 0;
-  int bound_ = 0;
+  int used_ = 0;  // lines [used_, lines_) are empty and live in the gap
+  int gap_ = 0;   // lines [0, gap_) sit at their own index; [gap_, used_) after the gap
 };
 
 /// Empties a slot: every byte zero.

@@ -130,7 +130,9 @@ void TrimWrap(Editor& ed) {
   }
   const int next = ed.line + 1;
   StoreDoubleUndo(ed.line, next, ed.undo.copy1.data(), ed.undo.copy2.data(), ed.grid);
-  // Past the line's end the slot holds zeros, so the tail is empty there.
+  // Both slots are taken for writing before the tail is pointed at, since taking a slot for
+  // writing may move others. Past the line's end the slot holds zeros: the tail is empty.
+  ed.grid.Slot(next);
   const char* tail = ed.grid.Slot(ed.line) + ed.column;
   int count = 0;
   if (CheckInsert(next, 0, count, tail, ed.grid, ed.io.out) == 1) {
