@@ -1,6 +1,7 @@
 #include "settings/rc.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <climits>
@@ -105,10 +106,17 @@ bool ReadAll(FileSystem& fs, int fd, std::string& text) {
   }
 }
 
+// The file is left as it is and nothing of it is applied, so a half-read file cannot mix in.
+void CannotRead(std::FILE* out, const char* reason) {
+  std::fprintf(out, "Cannot read RC file %s: %s; using the defaults\n", kRcName, reason);
+}
+
 }  // namespace
 
 void ApplyRC(const char* text, std::size_t length, Settings& settings) {
-  std::string_view rest(text, strnlen(text, length));
+  std::string_view rest(text, length);
+  // The text ends at a zero byte, as a C string read from the file would.
+  rest = rest.substr(0, rest.find('\0'));
   while (!rest.empty()) {
     const std::size_t end = rest.find('\n');
     const std::string_view line = rest.substr(0, end);
@@ -127,15 +135,30 @@ void ApplyRC(const char* text, std::size_t length, Settings& settings) {
 }
 
 int ReadRC(Settings& settings, std::FILE* out, FileSystem& fs) {
-  const int fd = fs.Open(kRcName, O_RDONLY, 0);
+  // O_NONBLOCK: a FIFO planted under the name must not hang the start-up; it is refused below.
+  const int fd = fs.Open(kRcName, O_RDONLY | O_NONBLOCK | O_NOCTTY, 0);
   if (fd < 0) {
     if (errno == ENOENT) {
       std::fprintf(out, "Making RC file: %s\n", kRcName);
       MakeRC(settings, kRcName, out, fs);
       return 0;
     }
-    std::fprintf(out, "Cannot read RC file %s: %s; using the defaults\n", kRcName,
-                 std::strerror(errno));
+    CannotRead(out, std::strerror(errno));
+    return 0;
+  }
+  struct stat info = {};
+  const char* refusal = nullptr;
+  if (fs.Fstat(fd, &info) != 0) {
+    refusal = std::strerror(errno);
+  } else if (S_ISDIR(info.st_mode)) {
+    refusal = std::strerror(EISDIR);
+  } else if (!S_ISREG(info.st_mode)) {
+    // A device such as /dev/zero would be read without end.
+    refusal = "not a regular file";
+  }
+  if (refusal != nullptr) {
+    CannotRead(out, refusal);
+    fs.Close(fd);
     return 0;
   }
   std::fprintf(out, "Reading RC file: %s\n", kRcName);
@@ -144,8 +167,7 @@ int ReadRC(Settings& settings, std::FILE* out, FileSystem& fs) {
   const int read_errno = errno;
   fs.Close(fd);
   if (!read) {
-    std::fprintf(out, "Cannot read RC file %s: %s; using the defaults\n", kRcName,
-                 std::strerror(read_errno));
+    CannotRead(out, std::strerror(read_errno));
     return 0;
   }
   ApplyRC(text.data(), text.size(), settings);
