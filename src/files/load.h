@@ -1,6 +1,8 @@
 // Loading a text file into the grid, with the open dialog and the partial-load warning.
 #pragma once
 
+#include <cstddef>
+#include <cstdio>
 #include <string>
 
 #include "buffer/grid.h"
@@ -21,7 +23,33 @@ enum class OpenResult {
 
 /// Loads `open_path` into the grid; in prompt mode runs the open dialog first.
 /// `saved` becomes true when the dialog's "s" answer saved the document.
+/// `open_path` takes the new name only on kLoaded and kNotFound; otherwise nothing changes.
 [[nodiscard]] OpenResult Open(int mode, std::string& open_path, LineGrid& grid,
                               std::string& file_name, Io& io, FileSystem& fs, bool& saved);
+
+/// Kinds of the line-start table: where the previous line's newline stands, or where a line
+/// that was split (or the end record) begins.
+enum LineStart : unsigned char { kNewlineStart = 1, kSplitStart = 2 };
+
+/// The scan: fills entries 0 .. n - 1 of `starts` and `kinds` (each `lines` + 1 long), prints
+/// one split warning per cut and "%i Lines Generated", and returns n. `looked` receives the
+/// number of bytes looked at; the bytes after it did not fit into `lines` slots.
+long long MarkLines(const char* text, std::size_t length, int lines, int lsize, std::size_t* starts,
+                    unsigned char* kinds, std::FILE* out, std::size_t& looked);
+
+enum class ParseResult {
+  kPlaced,    // the grid holds the lines that fit
+  kDeclined,  // the partial-load warning was not answered "Y"; the grid is unchanged
+  kNoMemory,  // the line-start table could not be allocated; the grid is unchanged
+  kError,     // an inconsistent line length; the grid is unchanged
+};
+
+/// Splits `size` bytes (a file without its final newline) into lines and, unless the user
+/// declines the partial-load warning, empties the grid and places them from slot 0 on.
+/// The text ends at the first zero byte; losses the warning does not cover get a line each.
+[[nodiscard]] ParseResult ParseLines(const char* data, std::size_t size, LineGrid& grid, Io& io);
+
+/// The partial-load warning; true only when the answer line is exactly "Y\n".
+[[nodiscard]] bool DataWarning(float percent, Io& io);
 
 }  // namespace brenik
