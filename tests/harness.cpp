@@ -52,8 +52,8 @@ std::string Padded(const std::string& text, int lsize) {
 Session RunSession(const std::string& script, const std::vector<std::string>& args,
                    FileSystem* fs) {
   std::string input = script;
-  std::FILE* in = input.empty() ? std::fopen("/dev/null", "r")
-                                : fmemopen(input.data(), input.size(), "r");
+  std::FILE* in =
+      input.empty() ? std::fopen("/dev/null", "r") : fmemopen(input.data(), input.size(), "r");
   char* buffer = nullptr;
   std::size_t size = 0;
   std::FILE* out = open_memstream(&buffer, &size);

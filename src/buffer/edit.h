@@ -18,8 +18,7 @@ void Replace(int line, int column, int lines, const char* text, LineGrid& grid, 
 void Insert(int line, int column, int count, const char* text, LineGrid& grid);
 
 /// Settles a cut of `size` characters at the column; 0 when refused.
-[[nodiscard]] int CheckCut(int line, int column, int& size, const LineGrid& grid,
-                           std::FILE* out);
+[[nodiscard]] int CheckCut(int line, int column, int& size, const LineGrid& grid, std::FILE* out);
 /// Removes `size` characters at the column; the rest of the line closes up.
 void Cut(int line, int column, int size, LineGrid& grid);
 
@@ -32,8 +31,7 @@ void Paste(int line, int column, int count, const char* text, LineGrid& grid);
 void Trim(int line, int column, LineGrid& grid);
 
 /// Settles a copy of `count` characters at the column into clip memory; 0 when nothing is there.
-[[nodiscard]] int CheckCopy(int line, int column, int& count, const LineGrid& grid,
-                            std::FILE* out);
+[[nodiscard]] int CheckCopy(int line, int column, int& count, const LineGrid& grid, std::FILE* out);
 
 /// Length of a line's text, at most lsize - 1.
 int LineLength(const LineGrid& grid, int line);

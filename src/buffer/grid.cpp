@@ -17,8 +17,8 @@ bool LineGrid::Allocate(int lines, int lsize) {
     return false;
   }
   // calloc hands large blocks out as fresh zero pages, so untouched slots cost no memory.
-  char* block = static_cast<char*>(std::calloc(static_cast<std::size_t>(lines),
-                                               static_cast<std::size_t>(lsize)));
+  char* block = static_cast<char*>(
+      std::calloc(static_cast<std::size_t>(lines), static_cast<std::size_t>(lsize)));
   if (block == nullptr) {
     return false;
   }

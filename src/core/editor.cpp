@@ -158,8 +158,8 @@ Flow RunOther(Editor& ed, Command command) {
       }
       break;
     case kPageForw:
-      ed.line = static_cast<int>(
-          std::min(static_cast<long long>(ed.line) + s.page_length, static_cast<long long>(lines - 1)));
+      ed.line = static_cast<int>(std::min(static_cast<long long>(ed.line) + s.page_length,
+                                          static_cast<long long>(lines - 1)));
       break;
     case kPageBack:
       ed.line = static_cast<int>(std::max(static_cast<long long>(ed.line) - s.page_length, 0LL));
@@ -255,8 +255,8 @@ Flow StartUp(Editor& ed, int argc, char** argv) {
                  s.lines, s.lsize - 1);
     return Flow::kFatal;
   }
-  for (std::vector<char>* buffer : {&ed.input, &ed.insert_text, &ed.jump, &ed.clip,
-                                    &ed.undo.copy1, &ed.undo.copy2}) {
+  for (std::vector<char>* buffer :
+       {&ed.input, &ed.insert_text, &ed.jump, &ed.clip, &ed.undo.copy1, &ed.undo.copy2}) {
     Allocate(*buffer, s.lsize);
   }
 

@@ -14,7 +14,7 @@ namespace brenik {
 void SetCommand(std::string& command, Io& io);
 
 /// Saves, then runs the launch command; the save's result, kCancelled when nothing ran.
-[[nodiscard]] SaveResult CommandExec(std::string& command, std::string& file_name,
-                                     LineGrid& grid, Io& io, FileSystem& fs);
+[[nodiscard]] SaveResult CommandExec(std::string& command, std::string& file_name, LineGrid& grid,
+                                     Io& io, FileSystem& fs);
 
 }  // namespace brenik

@@ -25,10 +25,10 @@ std::string GridBytes(const LineGrid& grid) {
 // Commands that touch neither files nor the shell, each with answers it may ask for.
 constexpr Command kCommands[] = {
     kPositionBack, kPositionForw, kPositionDown, kPositionUp, kPositionBeg, kPositionEnd,
-    kPageBack,     kPageForw,     kPageLength,   kJumpLine,   kJumpDoc,    kLockTog,
-    kGoToLine,     kGoToPos,      kAnchorGo,     kAnchorSet,  kLineClear,  kLineMove,
-    kLineInsert,   kLineDelete,   kLineCopy,     kClipCopy,   kClipCut,    kClipPaste,
-    kClipInsert,   kNewInsert,    kTrimEnd,      kTrimWrap,   kUndo,       kNumTog,
+    kPageBack,     kPageForw,     kPageLength,   kJumpLine,   kJumpDoc,     kLockTog,
+    kGoToLine,     kGoToPos,      kAnchorGo,     kAnchorSet,  kLineClear,   kLineMove,
+    kLineInsert,   kLineDelete,   kLineCopy,     kClipCopy,   kClipCut,     kClipPaste,
+    kClipInsert,   kNewInsert,    kTrimEnd,      kTrimWrap,   kUndo,        kNumTog,
 };
 
 std::string RandomText(std::mt19937& rng, int max_length) {
@@ -51,8 +51,8 @@ TEST(Invariants, RandomSequencesKeepTheGridSoundAndUndoExact) {
     const int lines = std::uniform_int_distribution<int>(1, 12)(rng);
     const int lsize = std::uniform_int_distribution<int>(3, 24)(rng);
     ASSERT_TRUE(ed.grid.Allocate(lines, lsize));
-    for (auto* buffer : {&ed.input, &ed.insert_text, &ed.jump, &ed.clip, &ed.undo.copy1,
-                         &ed.undo.copy2}) {
+    for (auto* buffer :
+         {&ed.input, &ed.insert_text, &ed.jump, &ed.clip, &ed.undo.copy1, &ed.undo.copy2}) {
       buffer->assign(static_cast<std::size_t>(lsize), '\0');
     }
     for (int step = 0; step < 400; ++step) {
