@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
 #include "core/editor.h"
@@ -95,5 +96,7 @@ std::string After(const std::string& output, const std::string& marker, int n) {
   }
   return output.substr(at + marker.size());
 }
+
+void WriteRc(const std::string& text) { std::ofstream(".brenik_rc", std::ios::binary) << text; }
 
 }  // namespace brenik::testing
