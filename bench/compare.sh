@@ -20,6 +20,36 @@ mkdir -p "$corpus"
 # A shim that turns fsync into a no-op, for the sync column only.
 printf '#include <unistd.h>\nint fsync(int fd) { (void)fd; return 0; }\n' >"$here/nosync.c"
 cc -shared -fPIC -o "$here/nosync.so" "$here/nosync.c"
+# A runner that times one command precisely: no shell or date process inside the measurement.
+# Usage: runner IN OUT cmd args...; prints "nanoseconds peak_kib".
+cat >"$here/runner.c" <<'C'
+#define _GNU_SOURCE
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+int main(int argc, char** argv) {
+  struct timespec a, b;
+  clock_gettime(CLOCK_MONOTONIC, &a);
+  pid_t pid = fork();
+  if (pid == 0) {
+    int in = open(argv[1], O_RDONLY), out = open(argv[2], O_WRONLY);
+    dup2(in, 0); dup2(out, 1); dup2(out, 2);
+    execvp(argv[3], argv + 3);
+    _exit(127);
+  }
+  int status; struct rusage usage;
+  wait4(pid, &status, 0, &usage);
+  clock_gettime(CLOCK_MONOTONIC, &b);
+  printf("%lld %ld\n", (long long)(b.tv_sec - a.tv_sec) * 1000000000LL + (b.tv_nsec - a.tv_nsec),
+         usage.ru_maxrss);
+  return 0;
+}
+C
+cc -O2 -o "$here/runner" "$here/runner.c"
 
 # Real text: C headers, then Python sources and licences if more is needed. Lines are cut to
 # 255 bytes; lines that an editor would read as its own commands when typed are left out
@@ -78,7 +108,7 @@ declare -A input=([W1]=full.txt [W2]=real32k.txt [W3]=real32k.txt [W4]= [W5]= [W
                   [W7]=hundred.txt [W8]=hundred.txt [W9]=)
 declare -A big=([W6]=1 [W8]=1 [W9]=1)
 
-# Runs one tool once; prints "nanoseconds kilobytes" and leaves the result in $here/run.
+# Runs one tool once; prints "nanoseconds kibibytes" and leaves the result in $here/run.
 run_once() {
   local tool=$1 w=$2 preload=${3:-}
   rm -rf "$here/run"; mkdir "$here/run"
@@ -92,11 +122,7 @@ run_once() {
     ed) cmd=(ed -s "${args[@]}") ;;
     vim) cmd=(vim -es -u NONE -i NONE -N "${args[@]}") ;;
   esac
-  local start end kb
-  start=$(date +%s%N)
-  kb=$(cd "$here/run" && LD_PRELOAD=$preload /usr/bin/time -f %M "${cmd[@]}" <"$here/scripts/$w/$tool" 2>&1 >/dev/null | tail -n 1)
-  end=$(date +%s%N)
-  echo "$((end - start)) $kb"
+  (cd "$here/run" && LD_PRELOAD=$preload "$here/runner" "$here/scripts/$w/$tool" /dev/null "${cmd[@]}")
 }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
@@ -132,5 +158,5 @@ for w in W1 W2 W3 W4 W5 W6 W7 W8 W9; do
     "$(awk -v a="$b" -v c="$v" 'BEGIN { printf "%.2f", a / c }')" "$bk" "$ek" "$vk" "$(ms "$n")" "$same" \
     "$(cut -d' ' -f1 "$here/t.brenik" | spread)"
 done
-t=$( for r in $(seq "$rounds"); do s=$(date +%s%N); /bin/true; e=$(date +%s%N); echo $((e - s)); done | median)
+t=$( for r in $(seq "$rounds"); do "$here/runner" /dev/null /dev/null /bin/true | cut -d' ' -f1; done | median)
 echo "floor: /bin/true $(ms "$t") ms"

@@ -44,6 +44,9 @@ class LineGrid {
   int LastUsed();
   /// Empties every slot, at a cost that follows the document rather than the grid.
   void EmptyAll();
+  /// After EmptyAll: backs the slots of lines [0, count) with memory in one go, which is much
+  /// cheaper than a fault on every page as they are filled. Only a hint; it may do nothing.
+  void Prepare(int count);
 
  private:
   std::ptrdiff_t Physical(int line) const {

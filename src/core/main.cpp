@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 
 #include "core/editor.h"
 #include "core/signals.h"
@@ -33,7 +34,9 @@ int main(int argc, char** argv) {
   std::signal(SIGXFSZ, SIG_IGN);
   brenik::InstallSignalHandlers();
   // Every prompt flushes before it waits, so full buffering loses nothing and saves writes.
-  std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
+  // The buffer stays reachable through stdout until the process ends, so it is never freed.
+  constexpr std::size_t kOutputBuffer = std::size_t{1} << 16;
+  std::setvbuf(stdout, static_cast<char*>(std::malloc(kOutputBuffer)), _IOFBF, kOutputBuffer);
 
   brenik::PosixFileSystem fs;
   brenik::Editor ed;

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include <new>
 
 #include "files/save.h"
 
@@ -107,20 +106,14 @@ ReadOutcome ReadWhole(const std::string& path, FileSystem& fs, std::FILE* out, F
   return ReadOutcome::kRead;
 }
 
-// Where line k's text begins: after the newline of a newline start, at a split start itself.
-std::size_t LineBegin(const std::size_t* starts, const unsigned char* kinds, long long k) {
-  if (k == 0) {
-    return 0;
-  }
-  return kinds[k] == kNewlineStart ? starts[k] + 1 : starts[k];
-}
-
-}  // namespace
-
-long long MarkLines(const char* text, std::size_t length, int lines, int lsize, std::size_t* starts,
-                    unsigned char* kinds, std::FILE* out, std::size_t& looked) {
-  starts[0] = 0;
-  kinds[0] = kSplitStart;
+// The one scan behind both MarkLines and the placing of lines: calls
+// on_entry(number, position, kind) for every entry from 1 on, in order, and returns how many
+// entries there are, entry 0 included. Prints the split warnings and the count when `out` is
+// set. The table itself is never needed at once, so placing scans a second time instead of
+// holding an entry per line.
+template <typename OnEntry>
+long long Scan(const char* text, std::size_t length, int lines, int lsize, std::FILE* out,
+               std::size_t& looked, OnEntry on_entry) {
   // The characters a slot holds; a newline right after that many still ends the line whole.
   const std::size_t width = static_cast<std::size_t>(lsize) - 1;
   long long line = 1;
@@ -132,16 +125,16 @@ long long MarkLines(const char* text, std::size_t length, int lines, int lsize, 
     const void* found = std::memchr(text + i, '\n', limit - i);
     if (found != nullptr) {
       const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(found) - text);
-      starts[line] = at;
-      kinds[line] = kNewlineStart;
+      on_entry(line, at, kNewlineStart);
       i = at + 1;
       begin = i;
       count = 0;
     } else if (limit == begin + width + 1) {
       // The byte at `limit - 1` would be one character too many: it begins the next line.
-      std::fprintf(out, "WARNING!  Line %lld is being split\n", line);
-      starts[line] = limit - 1;
-      kinds[line] = kSplitStart;
+      if (out != nullptr) {
+        std::fprintf(out, "WARNING!  Line %lld is being split\n", line);
+      }
+      on_entry(line, limit - 1, kSplitStart);
       i = limit;
       begin = limit - 1;
       count = 1;
@@ -152,14 +145,33 @@ long long MarkLines(const char* text, std::size_t length, int lines, int lsize, 
     }
     ++line;
   }
-  std::fprintf(out, "%lld Lines Generated\n", line - 1);
+  if (out != nullptr) {
+    std::fprintf(out, "%lld Lines Generated\n", line - 1);
+  }
   looked = i;
   if (count > 0 && line <= lines) {
-    starts[line] = length;
-    kinds[line] = kSplitStart;
+    on_entry(line, length, kSplitStart);
     ++line;
   }
   return line;
+}
+
+// Where the line after an entry begins: after the newline of a newline start, at a split start.
+std::size_t BeginAfter(std::size_t position, unsigned char kind) {
+  return kind == kNewlineStart ? position + 1 : position;
+}
+
+}  // namespace
+
+long long MarkLines(const char* text, std::size_t length, int lines, int lsize, std::size_t* starts,
+                    unsigned char* kinds, std::FILE* out, std::size_t& looked) {
+  starts[0] = 0;
+  kinds[0] = kSplitStart;
+  return Scan(text, length, lines, lsize, out, looked,
+              [&](long long k, std::size_t position, unsigned char kind) {
+                starts[k] = position;
+                kinds[k] = kind;
+              });
 }
 
 bool DataWarning(float percent, Io& io) {
@@ -180,17 +192,22 @@ ParseResult ParseLines(const char* data, std::size_t size, LineGrid& grid, Io& i
       zero != nullptr ? static_cast<std::size_t>(static_cast<const char*>(zero) - data) : size;
   const int lines = grid.lines();
   const std::size_t lsize = static_cast<std::size_t>(grid.lsize());
-  // Left uninitialised: only the entries that the file's lines use are ever touched.
-  const std::size_t entries = static_cast<std::size_t>(lines) + 1;
-  std::unique_ptr<std::size_t[]> starts(new (std::nothrow) std::size_t[entries]);
-  std::unique_ptr<unsigned char[]> kinds(new (std::nothrow) unsigned char[entries]);
-  if (!starts || !kinds) {
-    std::fputs("not enough memory to split the text into lines\n", io.out);
-    return ParseResult::kNoMemory;
-  }
+  // The first scan prints and measures; every length is checked before the grid changes, so a
+  // refusal leaves the document whole.
   std::size_t looked = 0;
-  const long long n =
-      MarkLines(data, length, lines, grid.lsize(), starts.get(), kinds.get(), io.out, looked);
+  std::size_t begin = 0;
+  bool consistent = true;
+  bool orphan = false;
+  const long long n = Scan(data, length, lines, grid.lsize(), io.out, looked,
+                           [&](long long k, std::size_t position, unsigned char kind) {
+                             if (position < begin || position - begin >= lsize) {
+                               consistent = false;
+                             }
+                             // A piece split off as entry `lines` begins a line without a slot:
+                             // its byte was looked at but is lost all the same.
+                             orphan = k == lines && kind == kSplitStart && position < length;
+                             begin = BeginAfter(position, kind);
+                           });
 
   if (length < size) {
     std::fprintf(io.out,
@@ -205,10 +222,6 @@ ParseResult ParseLines(const char* data, std::size_t size, LineGrid& grid, Io& i
       return ParseResult::kDeclined;
     }
   } else {
-    // A piece split off as entry `lines` begins a line without a slot: its byte was looked at
-    // but is lost all the same.
-    const bool orphan = n == static_cast<long long>(lines) + 1 && kinds[lines] == kSplitStart &&
-                        starts[lines] < length;
     const std::size_t lost = length - looked + (orphan ? 1 : 0);
     if (lost > 0) {
       std::fprintf(io.out,
@@ -218,24 +231,21 @@ ParseResult ParseLines(const char* data, std::size_t size, LineGrid& grid, Io& i
     }
   }
 
-  // Every length is checked before the grid changes, so a refusal leaves the document whole.
-  const long long placed = n - 1;
-  for (long long k = 0; k < placed; ++k) {
-    const std::size_t from = LineBegin(starts.get(), kinds.get(), k);
-    const std::size_t to = starts[k + 1];
-    if (to < from || to - from >= lsize) {
-      return ParseResult::kError;
-    }
+  if (!consistent) {
+    return ParseResult::kError;
   }
   // Emptying costs what the old document filled, not the whole grid.
+  const long long placed = n - 1;
   grid.EmptyAll();
-  for (long long k = 0; k < placed; ++k) {
-    const std::size_t from = LineBegin(starts.get(), kinds.get(), k);
-    const std::size_t count = starts[k + 1] - from;
-    if (count > 0) {
-      std::memcpy(grid.Slot(static_cast<int>(k)), data + from, count);
-    }
-  }
+  grid.Prepare(static_cast<int>(placed));
+  begin = 0;
+  Scan(data, length, lines, grid.lsize(), nullptr, looked,
+       [&](long long k, std::size_t position, unsigned char kind) {
+         if (position > begin) {
+           std::memcpy(grid.Slot(static_cast<int>(k - 1)), data + begin, position - begin);
+         }
+         begin = BeginAfter(position, kind);
+       });
   return ParseResult::kPlaced;
 }
 
@@ -293,8 +303,6 @@ OpenResult Open(int mode, std::string& open_path, LineGrid& grid, std::string& f
         return OpenResult::kFatal;
       }
       std::fprintf(io.out, "File %s was not opened\n", path.c_str());
-      return OpenResult::kRefused;
-    case ParseResult::kNoMemory:
       return OpenResult::kRefused;
     case ParseResult::kError:
       std::fputs("Data Parsing Error\n", io.out);

@@ -40,7 +40,6 @@ long long MarkLines(const char* text, std::size_t length, int lines, int lsize, 
 enum class ParseResult {
   kPlaced,    // the grid holds the lines that fit
   kDeclined,  // the partial-load warning was not answered "Y"; the grid is unchanged
-  kNoMemory,  // the line-start table could not be allocated; the grid is unchanged
   kError,     // an inconsistent line length; the grid is unchanged
 };
 

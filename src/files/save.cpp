@@ -30,14 +30,17 @@ struct SaveText {
 bool JoinLines(LineGrid& grid, SaveText& text) {
   const int last = DocLength(grid);
   const std::size_t lsize = static_cast<std::size_t>(grid.lsize());
-  // A line and its newline never take more than its slot, so this bound always holds; the
-  // buffer is left uninitialised so that only the bytes written cost memory.
-  text.data = AllocateText((static_cast<std::size_t>(last) + 1) * lsize);
+  const LineGrid& lines = grid;
+  // Measured first, so the buffer is exactly the text's size.
+  std::size_t total = 0;
+  for (int k = 0; k <= last; ++k) {
+    total += strnlen(lines.Slot(k), lsize - 1) + 1;
+  }
+  text.data = AllocateText(total);
   if (!text.data) {
     errno = ENOMEM;
     return false;
   }
-  const LineGrid& lines = grid;
   char* end = text.data.get();
   for (int k = 0; k <= last; ++k) {
     const char* slot = lines.Slot(k);
@@ -252,16 +255,18 @@ bool WriteInPlace(const std::string& name, const Target& target, const char* dat
 void TextDeleter::operator()(char* p) const { std::free(p); }
 
 TextBuffer AllocateText(std::size_t size) {
-  // A fault per 4 KiB page costs more than copying the page, so a large text goes into huge
-  // pages where the system offers them.
+  // A first touch of a small page costs more than filling it, so a large text goes into huge
+  // pages where the system offers them. A last piece under half a huge page stays in small
+  // pages: never more than half a huge page is paid for bytes that are not written.
   constexpr std::size_t kHuge = std::size_t{2} << 20;
-  if (size < kHuge) {
+  if (size < kHuge / 2) {
     return TextBuffer(static_cast<char*>(std::malloc(size > 0 ? size : 1)));
   }
   const std::size_t rounded = (size + kHuge - 1) / kHuge * kHuge;
   char* block = static_cast<char*>(std::aligned_alloc(kHuge, rounded));
   if (block != nullptr) {
-    static_cast<void>(madvise(block, rounded, MADV_HUGEPAGE));
+    const std::size_t advised = size % kHuge >= kHuge / 2 ? rounded : size / kHuge * kHuge;
+    static_cast<void>(madvise(block, advised, MADV_HUGEPAGE));
   }
   return TextBuffer(block);
 }
