@@ -35,8 +35,11 @@ int main(int argc, char** argv) {
   brenik::InstallSignalHandlers();
   // Every prompt flushes before it waits, so full buffering loses nothing and saves writes.
   // The buffer stays reachable through stdout until the process ends, so it is never freed.
-  constexpr std::size_t kOutputBuffer = std::size_t{1} << 16;
-  std::setvbuf(stdout, static_cast<char*>(std::malloc(kOutputBuffer)), _IOFBF, kOutputBuffer);
+  constexpr std::size_t kStreamBuffer = std::size_t{1} << 16;
+  std::setvbuf(stdout, static_cast<char*>(std::malloc(kStreamBuffer)), _IOFBF, kStreamBuffer);
+  // Given now, the input buffer is not allocated by the first read inside the command loop,
+  // and a piped script is taken in larger pieces.
+  std::setvbuf(stdin, static_cast<char*>(std::malloc(kStreamBuffer)), _IOFBF, kStreamBuffer);
 
   brenik::PosixFileSystem fs;
   brenik::Editor ed;

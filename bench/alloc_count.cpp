@@ -1,0 +1,78 @@
+// Counts heap allocations while the command loop runs 10,000 mixed navigation, text-entry and
+// editing commands after start-up. Every allocation goes through malloc, which this program
+// interposes, so C++ and C allocations are both seen. Prints the count; the target is 0.
+#include <dlfcn.h>
+
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+
+#include "core/editor.h"
+#include "fake_filesystem.h"
+
+extern "C" void* __libc_malloc(std::size_t size);
+extern "C" void* __libc_calloc(std::size_t count, std::size_t size);
+extern "C" void* __libc_realloc(void* p, std::size_t size);
+
+namespace {
+// Counting is the whole point of this program; nothing else reads it.
+bool counting = false;
+long allocations = 0;
+}  // namespace
+
+extern "C" void* malloc(std::size_t size) {
+  allocations += counting ? 1 : 0;
+  return __libc_malloc(size);
+}
+extern "C" void* calloc(std::size_t count, std::size_t size) {
+  allocations += counting ? 1 : 0;
+  return __libc_calloc(count, size);
+}
+extern "C" void* realloc(void* p, std::size_t size) {
+  allocations += counting ? 1 : 0;
+  return __libc_realloc(p, size);
+}
+
+int main() {
+  std::mt19937 rng(1);
+  const char* commands[] = {",", ".", "n", "b", ">", "<", "l", "e", "L", "#",
+                            "a", "A", "d", "D", "w", "t", "T", "z", "v", "V"};
+  const char* prompted[] = {"j\nline\n", "J\ntext\n", "g\n100\n", "G\n5\n",   "m\n200\n",
+                            "C\n300\n",  "c\n4\n",    "x\n2\n",   "i\nabc\n", "p\n12\n"};
+  std::string script;
+  for (int n = 0; n < 10000; ++n) {
+    const int pick = std::uniform_int_distribution<int>(0, 9)(rng);
+    if (pick < 4) {
+      script += "typed line " + std::to_string(n) + "\n";
+    } else if (pick < 8) {
+      script += commands[std::uniform_int_distribution<int>(0, 19)(rng)];
+      script += "\n";
+    } else {
+      script += prompted[std::uniform_int_distribution<int>(0, 9)(rng)];
+    }
+  }
+  script += "q\nq\n";
+
+  brenik::testing::FakeFileSystem fs;
+  brenik::testing::ScriptedIo console(script);
+  brenik::Editor ed;
+  ed.io = console.io();
+  ed.io.out = std::fopen("/dev/null", "w");
+  ed.fs = &fs;
+  // As the program does at start-up, so that the first read does not allocate in the loop.
+  static char input_buffer[1 << 16];
+  std::setvbuf(ed.io.in, input_buffer, _IOFBF, sizeof input_buffer);
+  char name[] = "brenik";
+  char* argv[] = {name, nullptr};
+  if (brenik::StartUp(ed, 1, argv) != brenik::Flow::kContinue) {
+    return 1;
+  }
+  counting = true;
+  const int status = brenik::RunEditor(ed);
+  counting = false;
+  std::printf("heap allocations during 10,000 commands after start-up: %ld (exit %d)\n",
+              allocations, status);
+  return 0;
+}
