@@ -4,12 +4,13 @@
 # with the script on standard input and standard output to /dev/null. Rounds alternate
 # between the tools after a warm-up; the table shows median wall time and peak resident memory
 # of each tool, the ratios Brenik/ed and Brenik/vim, and checks that all three leave the same
-# file. A last column shows Brenik's median with fsync made a no-op, to show what the sync costs.
+# file. The sync column shows the median time Brenik spent in fsync (measured with strace in a
+# separate run per round), the part of its time that ed and vim, which do not sync, never pay.
 # Usage: bench/compare.sh [path/to/brenik] [rounds]   (defaults: build/brenik, 11)
 set -euo pipefail
 bin=$(realpath "${1:-build/brenik}")
 rounds=${2:-11}
-for tool in ed vim cc; do
+for tool in ed vim cc strace; do
   command -v "$tool" >/dev/null || { echo "needs $tool" >&2; exit 1; }
 done
 here=$(mktemp -d)
@@ -17,9 +18,6 @@ trap 'rm -rf "$here"' EXIT
 corpus=$here/corpus
 mkdir -p "$corpus"
 
-# A shim that turns fsync into a no-op, for the sync column only.
-printf '#include <unistd.h>\nint fsync(int fd) { (void)fd; return 0; }\n' >"$here/nosync.c"
-cc -shared -fPIC -o "$here/nosync.so" "$here/nosync.c"
 # A runner that times one command precisely: no shell or date process inside the measurement.
 # Usage: runner IN OUT cmd args...; prints "nanoseconds peak_kib".
 cat >"$here/runner.c" <<'C'
@@ -109,8 +107,10 @@ declare -A input=([W1]=full.txt [W2]=real32k.txt [W3]=real32k.txt [W4]= [W5]= [W
 declare -A big=([W6]=1 [W8]=1 [W9]=1)
 
 # Runs one tool once; prints "nanoseconds kibibytes" and leaves the result in $here/run.
+# With a third argument, runs Brenik under strace instead and prints the nanoseconds it spent
+# in fsync.
 run_once() {
-  local tool=$1 w=$2 preload=${3:-}
+  local tool=$1 w=$2 sync=${3:-}
   rm -rf "$here/run"; mkdir "$here/run"
   if [ -n "${big[$w]:-}" ]; then printf '%s\n' "$big_rc" >"$here/run/.brenik_rc"
   else printf '%s\n' "$default_rc" >"$here/run/.brenik_rc"; fi
@@ -122,41 +122,48 @@ run_once() {
     ed) cmd=(ed -s "${args[@]}") ;;
     vim) cmd=(vim -es -u NONE -i NONE -N "${args[@]}") ;;
   esac
-  (cd "$here/run" && LD_PRELOAD=$preload "$here/runner" "$here/scripts/$w/$tool" /dev/null "${cmd[@]}")
+  if [ -n "$sync" ]; then
+    (cd "$here/run" && strace -e trace=fsync,fdatasync -T -o "$here/sync.log" "${cmd[@]}" \
+      <"$here/scripts/$w/$tool" >/dev/null)
+    awk -F'<' '/<[0-9.]+>$/ { sub(/>/, "", $NF); total += $NF } END { printf "%d 0\n", total * 1e9 }' "$here/sync.log"
+    return
+  fi
+  (cd "$here/run" && "$here/runner" "$here/scripts/$w/$tool" /dev/null "${cmd[@]}")
 }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 spread() { sort -n | awk '{ v[NR] = $1 } END { printf "%.0f%%", (v[NR] - v[1]) * 100 / v[int((NR + 1) / 2)] }'; }
 ms() { awk -v n="$1" 'BEGIN { printf "%.1f", n / 1e6 }'; }
 
-printf '%-4s %10s %10s %10s %8s %8s %9s %9s %9s %11s %s\n' \
-  work brenik_ms ed_ms vim_ms b/ed b/vim brenik_kb ed_kb vim_kb nosync_ms "same files, brenik spread"
+printf '%-4s %10s %10s %10s %8s %8s %9s %9s %9s %9s %s\n' \
+  work brenik_ms ed_ms vim_ms b/ed b/vim brenik_kb ed_kb vim_kb sync_ms "same files, spread b/e/v"
 for w in W1 W2 W3 W4 W5 W6 W7 W8 W9; do
   make_scripts "$w"
   result=$( [ "$w" = W4 ] && echo typed.txt || echo doc.txt )
   for tool in brenik ed vim; do run_once "$tool" "$w" >/dev/null; done  # warm-up
   same=yes
-  : >"$here/t.brenik"; : >"$here/t.ed"; : >"$here/t.vim"; : >"$here/t.nosync"
+  : >"$here/t.brenik"; : >"$here/t.ed"; : >"$here/t.vim"; : >"$here/t.sync"
   for r in $(seq "$rounds"); do
     for tool in brenik ed vim; do
       read -r ns kb < <(run_once "$tool" "$w")
       echo "$ns $kb" >>"$here/t.$tool"
       if [ -f "$here/run/$result" ]; then cp "$here/run/$result" "$here/out.$tool"; else : >"$here/out.$tool"; fi
     done
-    read -r ns kb < <(run_once brenik "$w" "$here/nosync.so")
-    echo "$ns $kb" >>"$here/t.nosync"
+    read -r ns kb < <(run_once brenik "$w" sync)
+    echo "$ns $kb" >>"$here/t.sync"
     if [ -n "${input[$w]}" ] || [ "$w" = W4 ]; then
       cmp -s "$here/out.brenik" "$here/out.ed" && cmp -s "$here/out.brenik" "$here/out.vim" || same=NO
     fi
   done
   b=$(cut -d' ' -f1 "$here/t.brenik" | median); e=$(cut -d' ' -f1 "$here/t.ed" | median)
-  v=$(cut -d' ' -f1 "$here/t.vim" | median); n=$(cut -d' ' -f1 "$here/t.nosync" | median)
+  v=$(cut -d' ' -f1 "$here/t.vim" | median); n=$(cut -d' ' -f1 "$here/t.sync" | median)
   bk=$(cut -d' ' -f2 "$here/t.brenik" | median); ek=$(cut -d' ' -f2 "$here/t.ed" | median)
   vk=$(cut -d' ' -f2 "$here/t.vim" | median)
-  printf '%-4s %10s %10s %10s %8s %8s %9s %9s %9s %11s %s, %s\n' "$w" "$(ms "$b")" "$(ms "$e")" "$(ms "$v")" \
+  printf '%-4s %10s %10s %10s %8s %8s %9s %9s %9s %9s %s, %s/%s/%s\n' "$w" "$(ms "$b")" "$(ms "$e")" "$(ms "$v")" \
     "$(awk -v a="$b" -v c="$e" 'BEGIN { printf "%.2f", a / c }')" \
     "$(awk -v a="$b" -v c="$v" 'BEGIN { printf "%.2f", a / c }')" "$bk" "$ek" "$vk" "$(ms "$n")" "$same" \
-    "$(cut -d' ' -f1 "$here/t.brenik" | spread)"
+    "$(cut -d' ' -f1 "$here/t.brenik" | spread)" "$(cut -d' ' -f1 "$here/t.ed" | spread)" \
+    "$(cut -d' ' -f1 "$here/t.vim" | spread)"
 done
 t=$( for r in $(seq "$rounds"); do "$here/runner" /dev/null /dev/null /bin/true | cut -d' ' -f1; done | median)
 echo "floor: /bin/true $(ms "$t") ms"
