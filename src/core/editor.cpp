@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "core/commands.h"
 #include "core/editing.h"
@@ -248,16 +249,23 @@ Flow StartUp(Editor& ed, int argc, char** argv) {
   std::fprintf(ed.io.out, "\nEnter '%s' for help or '%s' to quit\n", s.keys[kHelp].data(),
                s.keys[kQuit].data());
 
-  if (!ed.grid.Allocate(s.lines, s.lsize)) {
+  bool allocated = ed.grid.Allocate(s.lines, s.lsize);
+  try {
+    for (std::vector<char>* buffer :
+         {&ed.input, &ed.insert_text, &ed.jump, &ed.clip, &ed.undo.copy1, &ed.undo.copy2}) {
+      if (allocated) {
+        Allocate(*buffer, s.lsize);
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    allocated = false;  // a huge max_char can fail here even when the grid fitted
+  }
+  if (!allocated) {
     std::fprintf(ed.io.out,
                  "Not enough memory for %i lines of %i characters; lower max_lines or max_char "
                  "in .brenik_rc\n",
                  s.lines, s.lsize - 1);
     return Flow::kFatal;
-  }
-  for (std::vector<char>* buffer :
-       {&ed.input, &ed.insert_text, &ed.jump, &ed.clip, &ed.undo.copy1, &ed.undo.copy2}) {
-    Allocate(*buffer, s.lsize);
   }
 
   if (argc > 1) {
@@ -337,7 +345,8 @@ int RunEditor(Editor& ed) {
       break;
     }
   }
-  return EndAbruptly(ed, PendingSignal() != 0 ? 1 : 0);
+  // Only a plain end of input is a clean end; a signal or a lost output is a failure.
+  return EndAbruptly(ed, PendingSignal() != 0 || std::ferror(ed.io.out) ? 1 : 0);
 }
 
 }  // namespace brenik
