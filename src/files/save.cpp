@@ -228,6 +228,15 @@ Outcome ReplaceByRename(const std::string& name, const Target& target, const cha
 
 bool WriteInPlace(const std::string& name, const Target& target, const char* data, std::size_t size,
                   FileSystem& fs, std::FILE* out) {
+  if (target.exists && S_ISFIFO(target.info.st_mode)) {
+    // A plain open waits for a reader, which may never come; without one this fails at once.
+    const int probe = fs.Open(target.path.c_str(), O_WRONLY | O_NONBLOCK, 0);
+    if (probe < 0) {
+      ReportFailure(name, errno, out);
+      return false;
+    }
+    static_cast<void>(fs.Close(probe));
+  }
   const int fd = fs.Open(target.path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
   if (fd < 0) {
     ReportFailure(name, errno, out);
