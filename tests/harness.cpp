@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 #include "core/editor.h"
@@ -68,22 +69,44 @@ Session RunSession(const std::string& script, const std::vector<std::string>& ar
     ed.io.in = in;
     ed.io.out = out;
     ed.fs = fs != nullptr ? fs : &posix;
-    std::vector<std::string> owned = {"brenik"};
-    owned.insert(owned.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& arg : owned) {
-      argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
-    session.status = StartUp(ed, static_cast<int>(owned.size()), argv.data()) == Flow::kFatal
-                         ? 1
-                         : RunEditor(ed);
+    session.status = StartAndRun(ed, args);
   }
   std::fclose(in);
   std::fclose(out);
   session.output.assign(buffer, size);
   std::free(buffer);
   return session;
+}
+
+int StartAndRun(Editor& ed, const std::vector<std::string>& args) {
+  std::vector<std::string> owned = {"brenik"};
+  owned.insert(owned.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& arg : owned) {
+    argv.push_back(arg.data());
+  }
+  argv.push_back(nullptr);
+  if (StartUp(ed, static_cast<int>(owned.size()), argv.data()) == Flow::kFatal) {
+    return 1;
+  }
+  return RunEditor(ed);
+}
+
+std::string ReadFile(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFile(const std::string& name, const std::string& bytes) {
+  std::ofstream(name, std::ios::binary) << bytes;
+}
+
+int Count(const std::string& text, const std::string& part) {
+  int n = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+    ++n;
+  }
+  return n;
 }
 
 std::string After(const std::string& output, const std::string& marker, int n) {

@@ -49,6 +49,17 @@ struct Session {
 Session RunSession(const std::string& script, const std::vector<std::string>& args = {},
                    FileSystem* fs = nullptr);
 
+/// Starts the editor as `brenik ARGS...` on `ed`, already given its streams and file system,
+/// and runs the loop; the exit status.
+int StartAndRun(Editor& ed, const std::vector<std::string>& args);
+
+/// A whole file's bytes, "" when it cannot be read.
+std::string ReadFile(const std::string& name);
+/// Writes a file with exactly these bytes.
+void WriteFile(const std::string& name, const std::string& bytes);
+/// How often `part` occurs in `text`, overlaps included.
+int Count(const std::string& text, const std::string& part);
+
 /// The part of an output after the n-th occurrence of `marker` (1-based), or "" if missing.
 std::string After(const std::string& output, const std::string& marker, int n = 1);
 

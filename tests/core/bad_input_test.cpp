@@ -25,27 +25,14 @@
 namespace brenik {
 namespace {
 
+using testing::Count;
+using testing::ReadFile;
+using testing::WriteFile;
+
 using testing::RunSession;
 using testing::Session;
 using testing::TempDir;
 using testing::WriteRc;
-
-int Count(const std::string& text, const std::string& part) {
-  int n = 0;
-  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-    ++n;
-  }
-  return n;
-}
-
-void WriteFile(const std::string& name, const std::string& content) {
-  std::ofstream(name, std::ios::binary) << content;
-}
-
-std::string ReadFile(const std::string& name) {
-  std::ifstream file(name, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), {});
-}
 
 std::vector<std::string> SaveFiles() {
   std::vector<std::string> names;

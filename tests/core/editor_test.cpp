@@ -23,6 +23,8 @@
 namespace brenik {
 namespace {
 
+using testing::Count;
+
 using testing::After;
 using testing::kSmallRc;
 using testing::Live;
@@ -31,14 +33,6 @@ using testing::RunSession;
 using testing::SlotBytes;
 using testing::TempDir;
 using testing::WriteRc;
-
-int Count(const std::string& text, const std::string& part) {
-  int n = 0;
-  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-    ++n;
-  }
-  return n;
-}
 
 constexpr const char* kStartOutput =
     "\nBrenik 1.03.2 by the Brenik developers\n"

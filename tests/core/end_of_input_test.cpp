@@ -15,6 +15,8 @@
 namespace brenik {
 namespace {
 
+using testing::Count;
+
 using testing::FakeFileSystem;
 using testing::ScriptedIo;
 
@@ -39,14 +41,6 @@ struct Outcome {
   std::map<std::string, mode_t> modes;
   std::vector<std::string> commands;
 };
-
-int Count(const std::string& text, const std::string& part) {
-  int n = 0;
-  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-    ++n;
-  }
-  return n;
-}
 
 // Twenty lines: more than the grid's twelve slots.
 std::string BigText() {
@@ -78,16 +72,7 @@ Outcome RunWhole(const std::string& script, const std::vector<std::string>& args
     Editor ed;
     ed.io = console.io();
     ed.fs = &fs;
-    std::vector<std::string> owned = {"brenik"};
-    owned.insert(owned.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& arg : owned) {
-      argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
-    o.status = StartUp(ed, static_cast<int>(owned.size()), argv.data()) == Flow::kFatal
-                   ? 1
-                   : RunEditor(ed);
+    o.status = testing::StartAndRun(ed, args);
     for (int k = 0; k < ed.grid.lines(); ++k) {
       o.grid += testing::SlotBytes(ed.grid, k);
     }

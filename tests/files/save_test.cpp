@@ -22,6 +22,9 @@
 namespace brenik {
 namespace {
 
+using testing::ReadFile;
+using testing::WriteFile;
+
 namespace fsys = std::filesystem;
 using testing::FakeFileSystem;
 using testing::MakeGrid;
@@ -42,17 +45,6 @@ Result RunSave(std::string& file_name, LineGrid& grid, FileSystem& fs,
   run.result = Save(file_name, grid, console.io(), fs);
   run.output = console.output();
   return run;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void WriteFile(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
 }
 
 std::vector<std::string> Names(const std::string& directory) {

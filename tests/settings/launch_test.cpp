@@ -14,6 +14,8 @@
 namespace brenik {
 namespace {
 
+using testing::ReadFile;
+
 using testing::MakeGrid;
 using testing::RunSession;
 using testing::TempDir;
@@ -79,11 +81,6 @@ class Dialog {
   char* buffer_ = nullptr;
   std::size_t size_ = 0;
 };
-
-std::string ReadFile(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 TEST(SetCommand, ReplacesOnlyWithMoreThanOneTypedCharacter) {
   const std::string shown =

@@ -22,6 +22,9 @@
 namespace brenik {
 namespace {
 
+using testing::ReadFile;
+using testing::WriteFile;
+
 using testing::After;
 using testing::RunSession;
 using testing::TempDir;
@@ -61,15 +64,6 @@ std::string Describe(const Settings& s) {
        << " numbers=" << s.show_numbers << " page=" << s.page_length << " launch=["
        << s.launch_command << "]\n";
   return text.str();
-}
-
-std::string ReadFile(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const std::string& name, const std::string& bytes) {
-  std::ofstream(name, std::ios::binary) << bytes;
 }
 
 struct RcRun {
