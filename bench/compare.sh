@@ -6,10 +6,12 @@
 # of each tool, the ratios Brenik/ed and Brenik/vim, and checks that all three leave the same
 # file. The sync column shows the median time Brenik spent in fsync (measured with strace in a
 # separate run per round), the part of its time that ed and vim, which do not sync, never pay.
-# Usage: bench/compare.sh [path/to/brenik] [rounds]   (defaults: build/brenik, 11)
+# Usage: bench/compare.sh [path/to/brenik] [rounds] [workloads]
+#   (defaults: build/brenik, 11, "W1 W2 W3 W4 W5 W6 W7 W8 W9")
 set -euo pipefail
 bin=$(realpath "${1:-build/brenik}")
 rounds=${2:-11}
+workloads=${3:-W1 W2 W3 W4 W5 W6 W7 W8 W9}
 for tool in ed vim cc strace; do
   command -v "$tool" >/dev/null || { echo "needs $tool" >&2; exit 1; }
 done
@@ -122,6 +124,9 @@ run_once() {
     ed) cmd=(ed -s "${args[@]}") ;;
     vim) cmd=(vim -es -u NONE -i NONE -N "${args[@]}") ;;
   esac
+  # The set-up's own writes reach the disk before the clock starts, so that a tool that syncs
+  # pays for its own file only, not for the copy made just before it.
+  sync -f "$here/run"
   if [ -n "$sync" ]; then
     (cd "$here/run" && strace -e trace=fsync,fdatasync -T -o "$here/sync.log" "${cmd[@]}" \
       <"$here/scripts/$w/$tool" >/dev/null)
@@ -137,7 +142,7 @@ ms() { awk -v n="$1" 'BEGIN { printf "%.1f", n / 1e6 }'; }
 
 printf '%-4s %10s %10s %10s %8s %8s %9s %9s %9s %9s %s\n' \
   work brenik_ms ed_ms vim_ms b/ed b/vim brenik_kb ed_kb vim_kb sync_ms "same files, spread b/e/v"
-for w in W1 W2 W3 W4 W5 W6 W7 W8 W9; do
+for w in $workloads; do
   make_scripts "$w"
   result=$( [ "$w" = W4 ] && echo typed.txt || echo doc.txt )
   for tool in brenik ed vim; do run_once "$tool" "$w" >/dev/null; done  # warm-up
