@@ -34,5 +34,5 @@ if command -v strace >/dev/null; then
   base=$(wc -l <calls.log)
   strace -o calls.log "$bin" <type1k.in >/dev/null
   typed=$(wc -l <calls.log)
-  echo "system calls for 1,000 typed lines beyond start-up: $((typed - base)) (reads of 4 KiB blocks and writes of 64 KiB blocks)"
+  echo "system calls for 1,000 typed lines beyond start-up: $((typed - base)) (input is read and output written in 64 KiB blocks)"
 fi
