@@ -44,7 +44,10 @@ void Replace(int line, int column, int lines, const char* text, LineGrid& grid, 
   SpaceFill(line, column, grid);
   const std::size_t room = static_cast<std::size_t>(lsize - 1 - column);
   const std::size_t count = strnlen(text, room);
-  std::memcpy(grid.Slot(line) + column, text, count);
+  // Nothing written, nothing taken for writing: an empty line past the document stays past it.
+  if (count > 0) {
+    std::memcpy(grid.Slot(line) + column, text, count);
+  }
 }
 
 int CheckInsert(int line, int column, int& count, const char* text, const LineGrid& grid,
@@ -121,10 +124,10 @@ void Paste(int line, int column, int count, const char* text, LineGrid& grid) {
 }
 
 void Trim(int line, int column, LineGrid& grid) {
-  const int lsize = grid.lsize();
-  if (column < lsize && LineLength(grid, line) > column) {
-    char* slot = grid.Slot(line);
-    std::memset(slot + column, 0, static_cast<std::size_t>(lsize - column));
+  // Behind the text the slot is zero already, so only the text from the column is cleared.
+  const int length = LineLength(grid, line);
+  if (column < length) {
+    std::memset(grid.Slot(line) + column, 0, static_cast<std::size_t>(length - column));
   }
 }
 

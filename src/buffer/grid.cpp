@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "buffer/pages.h"
+
 namespace brenik {
 
 void LineGrid::FreeDeleter::operator()(char* p) const { std::free(p); }
@@ -118,33 +120,19 @@ void LineGrid::EmptyAll() {
 }
 
 void LineGrid::Prepare(int count) {
-  if (count <= 0) {
+  const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+  // With slots larger than a page, short lines leave most pages untouched: backing them all
+  // would cost memory the document never uses.
+  if (count <= 0 || static_cast<std::size_t>(lsize_) > page) {
     return;
   }
-  const auto start = reinterpret_cast<std::uintptr_t>(data_.get());
-  const auto end = start + static_cast<std::uintptr_t>(count) * static_cast<std::uintptr_t>(lsize_);
-  const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
-  const std::uintptr_t begin = start / page * page;
-  // A first touch of a small page costs far more than filling it, so the whole 2 MiB blocks
-  // that the lines will fill take huge pages. A last block more than half filled takes one too:
-  // never more than half a huge page is then paid for slots the document does not use.
-  constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
-  const std::uintptr_t huge_begin = (start + kHuge - 1) / kHuge * kHuge;
-  const std::uintptr_t block_end = (end + kHuge - 1) / kHuge * kHuge;
-  const std::uintptr_t grid_end =
-      start + static_cast<std::uintptr_t>(lines_) * static_cast<std::uintptr_t>(lsize_);
-  std::uintptr_t huge_end = end / kHuge * kHuge;
-  if (end % kHuge >= kHuge / 2 && block_end <= grid_end) {
-    huge_end = block_end;
-  }
-#ifdef MADV_HUGEPAGE
-  if (huge_end > huge_begin) {
-    static_cast<void>(
-        madvise(reinterpret_cast<void*>(huge_begin), huge_end - huge_begin, MADV_HUGEPAGE));
-  }
-#endif
+  char* start = data_.get();
+  char* end = start + static_cast<std::ptrdiff_t>(count) * lsize_;
+  AdviseHugePages(start, end, start + static_cast<std::ptrdiff_t>(lines_) * lsize_);
 #ifdef MADV_POPULATE_WRITE
-  static_cast<void>(madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE));
+  const std::uintptr_t begin = reinterpret_cast<std::uintptr_t>(start) / page * page;
+  static_cast<void>(madvise(reinterpret_cast<void*>(begin),
+                            reinterpret_cast<std::uintptr_t>(end) - begin, MADV_POPULATE_WRITE));
 #endif
 }
 

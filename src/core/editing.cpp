@@ -72,7 +72,8 @@ void LineMove(Editor& ed, bool copy) {
 
 void LineInsert(Editor& ed) {
   // Wedging would push the last slot's text out of the grid, beyond the reach of undo.
-  if (ed.grid.Slot(ed.grid.lines() - 1)[0] != '\0') {
+  const LineGrid& grid = ed.grid;
+  if (grid.Slot(grid.lines() - 1)[0] != '\0') {
     std::fputs("Cannot insert a line: the last line is not empty\n", ed.io.out);
     return;
   }
@@ -130,16 +131,15 @@ void TrimWrap(Editor& ed) {
   }
   const int next = ed.line + 1;
   StoreDoubleUndo(ed.line, next, ed.undo.copy1.data(), ed.undo.copy2.data(), ed.grid);
-  // Both slots are taken for writing before the tail is pointed at, since taking a slot for
-  // writing may move others. Past the line's end the slot holds zeros: the tail is empty.
-  ed.grid.Slot(next);
-  const char* tail = ed.grid.Slot(ed.line) + ed.column;
+  const LineGrid& grid = ed.grid;
+  // Past the line's end the slot holds zeros: the tail is empty there.
   int count = 0;
-  if (CheckInsert(next, 0, count, tail, ed.grid, ed.io.out) == 1) {
-    Insert(next, 0, count, tail, ed.grid);
+  if (CheckInsert(next, 0, count, grid.Slot(ed.line) + ed.column, ed.grid, ed.io.out) == 1) {
+    // Taking the next slot for writing may move the current one, so the tail is found after.
+    ed.grid.Slot(next);
+    Insert(next, 0, count, grid.Slot(ed.line) + ed.column, ed.grid);
   }
-  std::memset(ed.grid.Slot(ed.line) + ed.column, 0,
-              static_cast<std::size_t>(ed.grid.lsize() - ed.column));
+  Trim(ed.line, ed.column, ed.grid);
   Record(ed, kWrapped, ed.line, next);
   ed.column = 0;
   ed.line = next;

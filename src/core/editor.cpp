@@ -278,9 +278,18 @@ Flow StartUp(Editor& ed, int argc, char** argv) {
     ed.open_path = name;
     ed.file_name = name;
     bool saved = false;
-    if (Open(kStartUpMode, ed.open_path, ed.grid, ed.file_name, ed.io, *ed.fs, saved) ==
-        OpenResult::kFatal) {
-      return Flow::kFatal;
+    switch (Open(kStartUpMode, ed.open_path, ed.grid, ed.file_name, ed.io, *ed.fs, saved)) {
+      case OpenResult::kFatal:
+        return Flow::kFatal;
+      case OpenResult::kRefused:
+        // The file exists but was not read: keeping its name would let the first save
+        // replace it with whatever is typed, so the first save asks for a name instead.
+        ed.file_name.clear();
+        break;
+      case OpenResult::kLoaded:
+      case OpenResult::kNotFound:
+      case OpenResult::kCancelled:
+        break;
     }
   }
   ed.line = 0;
@@ -310,11 +319,11 @@ int EndAbruptly(Editor& ed, int clean_status) {
   if (!ed.modified) {
     return clean_status;
   }
-  const std::string written = EmergencySave(ed.file_name, ed.grid, *ed.fs);
-  if (written.empty()) {
-    std::fputs("\nThe unsaved changes could not be written anywhere\n", ed.io.out);
+  char written[kNameBufferSize + 16];
+  if (EmergencySave(ed.file_name, ed.grid, *ed.fs, written, sizeof written)) {
+    std::fprintf(ed.io.out, "\nUnsaved changes were written to %s\n", written);
   } else {
-    std::fprintf(ed.io.out, "\nUnsaved changes were written to %s\n", written.c_str());
+    std::fputs("\nThe unsaved changes could not be written anywhere\n", ed.io.out);
   }
   return 1;
 }

@@ -6,10 +6,15 @@ namespace brenik {
 
 namespace {
 
+// Copies a slot's text and clears what is left of the old text behind it; the rest of the
+// destination is zero already, so the cost follows the texts, not the slot size.
 void CopySlot(const char* from, char* to, int lsize) {
   const std::size_t length = strnlen(from, static_cast<std::size_t>(lsize));
+  const std::size_t old_length = strnlen(to, static_cast<std::size_t>(lsize));
   std::memcpy(to, from, length);
-  std::memset(to + length, 0, static_cast<std::size_t>(lsize) - length);
+  if (old_length > length) {
+    std::memset(to + length, 0, old_length - length);
+  }
 }
 
 }  // namespace

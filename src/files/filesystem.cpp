@@ -9,6 +9,22 @@
 
 namespace brenik {
 
+bool WriteAll(FileSystem& fs, int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t put = fs.Write(fd, data, size);
+    if (put < 0) {
+      return false;
+    }
+    if (put == 0) {
+      errno = EIO;
+      return false;
+    }
+    data += put;
+    size -= static_cast<std::size_t>(put);
+  }
+  return true;
+}
+
 int PosixFileSystem::Open(const char* path, int flags, mode_t mode) {
   return ::open(path, flags | O_CLOEXEC, mode);
 }

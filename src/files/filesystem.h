@@ -30,6 +30,10 @@ class FileSystem {
   virtual int System(const char* command) = 0;
 };
 
+/// Writes all `size` bytes, retrying short writes; false with errno set (EIO for a write that
+/// moves nothing).
+[[nodiscard]] bool WriteAll(FileSystem& fs, int fd, const char* data, std::size_t size);
+
 /// The real operating system.
 class PosixFileSystem : public FileSystem {
  public:

@@ -1,7 +1,6 @@
 #include "files/save.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+
+#include "buffer/pages.h"
 
 namespace brenik {
 
@@ -102,23 +103,6 @@ bool FindTarget(const std::string& name, FileSystem& fs, Target& target) {
   }
   errno = ELOOP;
   return false;
-}
-
-// False with errno set; a write that moves nothing is reported as an I/O error.
-bool WriteAll(FileSystem& fs, int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t put = fs.Write(fd, data, size);
-    if (put < 0) {
-      return false;
-    }
-    if (put == 0) {
-      errno = EIO;
-      return false;
-    }
-    data += put;
-    size -= static_cast<std::size_t>(put);
-  }
-  return true;
 }
 
 std::string TempName(const std::string& directory, unsigned long long seed, int attempt) {
@@ -264,18 +248,13 @@ bool WriteInPlace(const std::string& name, const Target& target, const char* dat
 void TextDeleter::operator()(char* p) const { std::free(p); }
 
 TextBuffer AllocateText(std::size_t size) {
-  // A first touch of a small page costs more than filling it, so a large text goes into huge
-  // pages where the system offers them. A last piece under half a huge page stays in small
-  // pages: never more than half a huge page is paid for bytes that are not written.
-  constexpr std::size_t kHuge = std::size_t{2} << 20;
-  if (size < kHuge / 2) {
+  if (size < kHugePage / 2) {
     return TextBuffer(static_cast<char*>(std::malloc(size > 0 ? size : 1)));
   }
-  const std::size_t rounded = (size + kHuge - 1) / kHuge * kHuge;
-  char* block = static_cast<char*>(std::aligned_alloc(kHuge, rounded));
+  const std::size_t rounded = (size + kHugePage - 1) / kHugePage * kHugePage;
+  char* block = static_cast<char*>(std::aligned_alloc(kHugePage, rounded));
   if (block != nullptr) {
-    const std::size_t advised = size % kHuge >= kHuge / 2 ? rounded : size / kHuge * kHuge;
-    static_cast<void>(madvise(block, advised, MADV_HUGEPAGE));
+    AdviseHugePages(block, block + size, block + rounded);
   }
   return TextBuffer(block);
 }

@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -102,7 +103,13 @@ bool ReadAll(FileSystem& fs, int fd, std::string& text) {
     if (got == 0) {
       return true;
     }
-    text.append(chunk, static_cast<std::size_t>(got));
+    // A file larger than memory is refused like one that cannot be read.
+    try {
+      text.append(chunk, static_cast<std::size_t>(got));
+    } catch (const std::bad_alloc&) {
+      errno = ENOMEM;
+      return false;
+    }
   }
 }
 
@@ -193,16 +200,7 @@ void MakeRC(const Settings& settings, const char* file_name, std::FILE* out, Fil
   text += line;
   text += "\nanchor_position=0\nlines_per_page=8\nshow_numbers=on\nlaunch_command=\n";
 
-  std::size_t done = 0;
-  bool ok = true;
-  while (done < text.size()) {
-    const ssize_t put = fs.Write(fd, text.data() + done, text.size() - done);
-    if (put <= 0) {
-      ok = false;
-      break;
-    }
-    done += static_cast<std::size_t>(put);
-  }
+  bool ok = WriteAll(fs, fd, text.data(), text.size());
   ok = fs.Close(fd) == 0 && ok;
   // A cut-off file would be read back next time: "max_lines=3" of "max_lines=32767".
   if (!ok) {
