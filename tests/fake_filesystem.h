@@ -85,11 +85,11 @@ class FakeFileSystem : public FileSystem {
   int Unlink(const char* path) override;
   int Fchmod(int fd, mode_t mode) override;
   int Fchown(int fd, uid_t owner, gid_t group) override;
-  /// Only records the command line; returns the status set by set_system_status.
+  /// Only records the command line; returns 0.
   int System(const char* command) override;
 
-  // Building the tree. Missing parent directories are made with mode 0755; the new entry
-  // belongs to the current user and replaces nothing (an existing name is an error).
+  // Building the tree. Missing parent directories are made with mode 0755 (links are not
+  // followed on the way); the new entry belongs to the current user and replaces nothing.
   void AddFile(const std::string& path, std::string_view content, mode_t mode = 0644);
   void AddDirectory(const std::string& path, mode_t mode = 0755);
   void AddSymlink(const std::string& path, const std::string& target);
@@ -101,9 +101,8 @@ class FakeFileSystem : public FileSystem {
   // Looking, without counting as calls and without permission checks.
   bool Exists(const std::string& path) const;  // the name itself, links not followed
   /// The content of the file the path leads to, links followed; nullopt when there is none.
-  std::optional<std::string> Content(const std::string& path) const;
-  /// The content as of the file's last Fsync: what a crash right now would leave on the disk.
-  std::optional<std::string> SyncedContent(const std::string& path) const;
+  /// `synced`: as of the file's last Fsync, which is what a crash right now would leave.
+  std::optional<std::string> Content(const std::string& path, bool synced = false) const;
   /// The full st_mode of the name itself (links not followed), 0 when missing.
   mode_t Mode(const std::string& path) const;
   std::optional<struct stat> Info(const std::string& path, bool follow = true) const;
@@ -121,7 +120,6 @@ class FakeFileSystem : public FileSystem {
   void set_capacity(std::size_t bytes) { capacity_ = bytes; }
   /// The largest offset a write may reach, as RLIMIT_FSIZE; beyond it EFBIG after a part.
   void set_file_size_limit(std::size_t bytes) { file_size_limit_ = bytes; }
-  void set_system_status(int status) { system_status_ = status; }
 
   // Faults.
   void AddFault(const Fault& fault);
@@ -153,6 +151,7 @@ class FakeFileSystem : public FileSystem {
   };
 
   Outcome Begin(Op op, const std::string& path, int flags = 0);
+  int StatPath(Op op, const char* path, struct stat* info);
   int NewInode(mode_t mode);
   Inode& At(int inode) { return *inodes_.at(inode); }
   const Inode& At(int inode) const { return *inodes_.at(inode); }
@@ -169,7 +168,7 @@ class FakeFileSystem : public FileSystem {
   int Fail(int error) const;
   void FillStat(int inode, struct stat* info) const;
   int MakeEntry(const std::string& path, mode_t mode);
-  Descriptor* Find(int fd);
+  Descriptor& Use(int fd);
 
   std::map<int, std::unique_ptr<Inode>> inodes_;
   std::map<int, Descriptor> descriptors_;
@@ -184,7 +183,6 @@ class FakeFileSystem : public FileSystem {
   mode_t umask_ = 022;
   std::size_t capacity_ = kNoLimit;
   std::size_t file_size_limit_ = kNoLimit;
-  int system_status_ = 0;
 };
 
 /// Standard input from a script and standard output into memory, bound to an Io.
@@ -198,6 +196,8 @@ class ScriptedIo {
   Io& io() { return io_; }
   /// Everything printed so far.
   std::string output();
+  /// What has reached the stream's memory so far, without flushing it.
+  std::string shown() const { return buffer_ == nullptr ? "" : std::string(buffer_, size_); }
   /// What the script still holds, unread.
   std::string rest();
 

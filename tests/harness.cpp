@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +10,7 @@
 #include <stdexcept>
 
 #include "core/editor.h"
+#include "fake_filesystem.h"
 
 namespace brenik::testing {
 
@@ -51,30 +51,59 @@ std::string Padded(const std::string& text, int lsize) {
   return bytes;
 }
 
+std::string GridBytes(const LineGrid& grid) {
+  std::string bytes;
+  for (int k = 0; k < grid.lines(); ++k) {
+    bytes += SlotBytes(grid, k);
+  }
+  return bytes;
+}
+
+namespace {
+
+// Bytes as a C string literal would spell them, trailing zeros left out: a stale byte behind
+// a line's end shows after a \x00.
+std::string Quoted(std::string bytes) {
+  bytes.erase(bytes.find_last_not_of('\0') + 1);
+  std::string quoted = "\"";
+  for (const char c : bytes) {
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned char>(c));
+    quoted += c >= ' ' && c < 0x7f ? std::string(1, c) : std::string(escaped);
+  }
+  return quoted + "\"";
+}
+
+}  // namespace
+
+::testing::AssertionResult Holds(const LineGrid& grid, const std::vector<std::string>& text) {
+  if (static_cast<int>(text.size()) > grid.lines()) {
+    return ::testing::AssertionFailure()
+           << text.size() << " lines for " << grid.lines() << " slots";
+  }
+  for (int k = 0; k < grid.lines(); ++k) {
+    const std::string want = Padded(k < static_cast<int>(text.size()) ? text[k] : "", grid.lsize());
+    const std::string have = SlotBytes(grid, k);
+    if (have != want) {
+      return ::testing::AssertionFailure()
+             << "slot " << k << " holds " << Quoted(have) << " instead of " << Quoted(want);
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
 Session RunSession(const std::string& script, const std::vector<std::string>& args,
                    FileSystem* fs) {
-  std::string input = script;
-  std::FILE* in =
-      input.empty() ? std::fopen("/dev/null", "r") : fmemopen(input.data(), input.size(), "r");
-  char* buffer = nullptr;
-  std::size_t size = 0;
-  std::FILE* out = open_memstream(&buffer, &size);
-  if (in == nullptr || out == nullptr) {
-    throw std::runtime_error("cannot open memory streams");
-  }
+  ScriptedIo console(script);
   PosixFileSystem posix;
   Session session;
   {
     Editor ed;
-    ed.io.in = in;
-    ed.io.out = out;
+    ed.io = console.io();
     ed.fs = fs != nullptr ? fs : &posix;
     session.status = StartAndRun(ed, args);
   }
-  std::fclose(in);
-  std::fclose(out);
-  session.output.assign(buffer, size);
-  std::free(buffer);
+  session.output = console.output();
   return session;
 }
 

@@ -38,6 +38,13 @@ std::string SlotBytes(const LineGrid& grid, int line);
 /// `text` followed by zeros to lsize bytes: what a clean slot holding it looks like.
 std::string Padded(const std::string& text, int lsize);
 
+/// Every slot of the grid, all lsize bytes each.
+std::string GridBytes(const LineGrid& grid);
+
+/// Whether the grid holds exactly `text` from slot 0 on and nothing else, every byte behind
+/// each text zero; on failure, names the first slot that differs.
+::testing::AssertionResult Holds(const LineGrid& grid, const std::vector<std::string>& text);
+
 /// What one whole run of the editor printed, and how it ended.
 struct Session {
   std::string output;
@@ -115,13 +122,7 @@ class Live {
     taken_ = size_;
     return text;
   }
-  std::string Grid() const {
-    std::string bytes;
-    for (int i = 0; i < ed.grid.lines(); ++i) {
-      bytes += SlotBytes(ed.grid, i);
-    }
-    return bytes;
-  }
+  std::string Grid() const { return GridBytes(ed.grid); }
 
   TempDir dir;
   PosixFileSystem posix;

@@ -14,9 +14,7 @@ namespace brenik {
 namespace {
 
 void ExpectSame(const LineGrid& grid, const std::vector<std::string>& model) {
-  for (int k = 0; k < grid.lines(); ++k) {
-    ASSERT_EQ(testing::SlotBytes(grid, k), testing::Padded(model[k], grid.lsize())) << "line " << k;
-  }
+  ASSERT_TRUE(testing::Holds(grid, model));
   for (int k = grid.bound(); k < grid.lines(); ++k) {
     ASSERT_TRUE(model[k].empty()) << "line " << k << " lies past the bound but holds text";
   }

@@ -14,13 +14,7 @@
 namespace brenik {
 namespace {
 
-std::string GridBytes(const LineGrid& grid) {
-  std::string bytes;
-  for (int k = 0; k < grid.lines(); ++k) {
-    bytes += testing::SlotBytes(grid, k);
-  }
-  return bytes;
-}
+using testing::GridBytes;
 
 // Commands that touch neither files nor the shell, each with answers it may ask for.
 constexpr Command kCommands[] = {

@@ -5,39 +5,28 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <functional>
+#include <optional>
 #include <sstream>
 #include <string>
-#include <vector>
 
 #include "core/commands.h"
+#include "fake_filesystem.h"
 #include "harness.h"
 
 namespace brenik {
 namespace {
 
-using testing::ReadFile;
-using testing::WriteFile;
-
-using testing::After;
-using testing::RunSession;
+using testing::FakeFileSystem;
+using testing::ScriptedIo;
 using testing::TempDir;
+using testing::WriteFile;
+using Op = FakeFileSystem::Op;
 
-const char kCreated[] =
-    "position_back=b\nposition_forw=n\nposition_down=,\nposition_up=.\nposition_beg=l\n"
-    "position_end=e\npage_back=<\npage_forw=>\npage_length=p\njump_line=j\njump_doc=J\n"
-    "lock_tog=L\ngo_to_line=g\ngo_to_pos=G\nanchor_go=a\nanchor_set=A\nline_clear=d\n"
-    "line_move=m\nline_insert=w\nline_delete=D\nline_copy=C\nclip_copy=c\nclip_cut=x\n"
-    "clip_paste=v\nclip_insert=V\nnew_insert=i\ntrim_end=t\ntrim_wrap=T\nundo=z\n"
-    "save_prompt=s\nsave_overwrite=S\nopen=O\nhelp=h\nnum_tog=#\ncommand_exec==\n"
-    "command_edit=+\nquit=q\nmax_lines=32767\nmax_char=255\n\nanchor_position=0\n"
-    "lines_per_page=8\nshow_numbers=on\nlaunch_command=\n";
+constexpr const char* kRc = ".brenik_rc";
 
 Settings Defaults() {
   Settings s;
@@ -75,206 +64,129 @@ struct RcRun {
 RcRun RunReadRC(FileSystem& fs) {
   RcRun run;
   run.settings = Defaults();
-  char* buffer = nullptr;
-  std::size_t size = 0;
-  std::FILE* out = open_memstream(&buffer, &size);
-  run.result = ReadRC(run.settings, out, fs);
-  std::fclose(out);
-  run.output.assign(buffer, size);
-  std::free(buffer);
+  ScriptedIo console("");
+  run.result = ReadRC(run.settings, console.io().out, fs);
+  run.output = console.output();
   return run;
 }
 
-RcRun RunReadRC() {
-  PosixFileSystem fs;
-  return RunReadRC(fs);
-}
-
-TEST(ReadRC, CreatesTheDefaultFileWhenMissing) {
-  TempDir dir;
-  const RcRun run = RunReadRC();
-  EXPECT_EQ(run.result, 0);
-  EXPECT_EQ(run.output, "Making RC file: .brenik_rc\n");
-  const std::string made = ReadFile(".brenik_rc");
-  EXPECT_EQ(made, kCreated);
-  EXPECT_EQ(made.size(), 561u);
-  EXPECT_EQ(std::count(made.begin(), made.end(), '\n'), 44);
-  EXPECT_EQ(Describe(run.settings), Describe(Defaults()));
-}
-
-TEST(ReadRC, ReadingTheCreatedFileBackChangesNothing) {
-  TempDir dir;
-  RunReadRC();
-  const RcRun second = RunReadRC();
+TEST(ReadRC, CreatesTheDefaultFileThenReadsItBackUnchanged) {
+  // The created file's bytes are compared by the settings_created transcript.
+  FakeFileSystem fs;
+  const RcRun first = RunReadRC(fs);
+  EXPECT_EQ(first.result, 0);
+  EXPECT_EQ(first.output, "Making RC file: .brenik_rc\n");
+  EXPECT_EQ(Describe(first.settings), Describe(Defaults()));
+  const std::optional<std::string> made = fs.Content(kRc);
+  ASSERT_TRUE(made);
+  const RcRun second = RunReadRC(fs);
   EXPECT_EQ(second.result, 1);
   EXPECT_EQ(second.output, "Reading RC file: .brenik_rc\n");
   EXPECT_EQ(Describe(second.settings), Describe(Defaults()));
-  EXPECT_EQ(ReadFile(".brenik_rc"), kCreated);
+  EXPECT_EQ(fs.Content(kRc), made);
 }
 
-TEST(ReadRC, EmptyFileIsReadAndKept) {
-  TempDir dir;
-  WriteFile(".brenik_rc", "");
-  const RcRun run = RunReadRC();
-  EXPECT_EQ(run.result, 1);
-  EXPECT_EQ(run.output, "Reading RC file: .brenik_rc\n");
-  EXPECT_EQ(Describe(run.settings), Describe(Defaults()));
-  EXPECT_EQ(ReadFile(".brenik_rc"), "");
-}
-
-TEST(ReadRC, FileWithOnlyRejectedLinesIsLeftAsItIs) {
-  TempDir dir;
-  const std::string text = "max_char=0\nquit=too long\nQUIT=k\nnothing here\n";
-  WriteFile(".brenik_rc", text);
-  const RcRun run = RunReadRC();
-  EXPECT_EQ(Describe(run.settings), Describe(Defaults()));
-  EXPECT_EQ(ReadFile(".brenik_rc"), text);
-}
-
-TEST(ReadRC, LargeFileIsReadWhole) {
-  TempDir dir;
-  std::string text;
-  while (text.size() < 100 * 1024) {
-    text += "a line that names no setting at all, only to take up room\n";
+TEST(ReadRC, FilesReadWithoutChangingThem) {
+  const std::string rejected = "max_char=0\nquit=too long\nQUIT=k\nnothing here\n";
+  for (const std::string& text : {std::string(), rejected}) {
+    FakeFileSystem fs;
+    fs.AddFile(kRc, text);
+    const RcRun run = RunReadRC(fs);
+    EXPECT_EQ(run.result, 1);
+    EXPECT_EQ(run.output, "Reading RC file: .brenik_rc\n");
+    EXPECT_EQ(Describe(run.settings), Describe(Defaults())) << text;
+    EXPECT_EQ(fs.Content(kRc), text);
+    EXPECT_EQ(fs.Calls(Op::kOpen), 1) << "the file was written again";
   }
-  text += "max_lines=77\nquit=k";  // the last line has no line end
-  WriteFile(".brenik_rc", text);
-  const RcRun run = RunReadRC();
-  EXPECT_EQ(run.settings.lines, 77);
-  EXPECT_EQ(Key(run.settings, kQuit), "k");
-}
-
-TEST(ReadRC, DanglingLinkIsNeitherFollowedNorReplaced) {
-  TempDir dir;
-  ASSERT_EQ(symlink("target_that_is_missing", ".brenik_rc"), 0);
-  const RcRun run = RunReadRC();
-  EXPECT_EQ(run.output, "Making RC file: .brenik_rc\nCannot make RC file\n");
-  EXPECT_EQ(Describe(run.settings), Describe(Defaults()));
-  EXPECT_FALSE(std::filesystem::exists("target_that_is_missing"));
-  EXPECT_TRUE(std::filesystem::is_symlink(".brenik_rc"));
-  EXPECT_EQ(std::filesystem::read_symlink(".brenik_rc"), "target_that_is_missing");
-}
-
-TEST(ReadRC, LinkToARegularFileIsRead) {
-  TempDir dir;
-  WriteFile("shared_rc", "quit=k\n");
-  ASSERT_EQ(symlink("shared_rc", ".brenik_rc"), 0);
-  const RcRun run = RunReadRC();
-  EXPECT_EQ(run.output, "Reading RC file: .brenik_rc\n");
-  EXPECT_EQ(Key(run.settings, kQuit), "k");
-}
-
-// Runs as the real file system, except that chosen calls fail with a chosen errno.
-class FailingFileSystem : public PosixFileSystem {
- public:
-  int open_errno = 0;   // every open of .brenik_rc fails with this, when set
-  int read_errno = 0;   // every read after the first fails with this, when set
-  int write_errno = 0;  // every write fails with this, when set
-  int opens_for_writing = 0;
-
-  int Open(const char* path, int flags, mode_t mode) override {
-    if ((flags & O_ACCMODE) != O_RDONLY) {
-      ++opens_for_writing;
-    }
-    if (open_errno != 0 && std::string(path) == ".brenik_rc") {
-      errno = open_errno;
-      return -1;
-    }
-    return PosixFileSystem::Open(path, flags, mode);
-  }
-  ssize_t Read(int fd, void* buffer, std::size_t size) override {
-    if (read_errno != 0 && reads_++ > 0) {
-      errno = read_errno;
-      return -1;
-    }
-    return PosixFileSystem::Read(fd, buffer, size < 16 ? size : 16);
-  }
-  ssize_t Write(int fd, const void* buffer, std::size_t size) override {
-    if (write_errno != 0) {
-      errno = write_errno;
-      return -1;
-    }
-    return PosixFileSystem::Write(fd, buffer, size);
-  }
-
- private:
-  int reads_ = 0;
-};
-
-// Permission bits do not stop root from reading, so an unreadable file is simulated: the open
-// fails as it would for an ordinary user without read permission.
-TEST(ReadRC, UnreadableFileUsesTheDefaultsAndIsNotReplaced) {
-  TempDir dir;
-  WriteFile(".brenik_rc", "quit=k\n");
-  FailingFileSystem fs;
-  fs.open_errno = EACCES;
-  const RcRun run = RunReadRC(fs);
-  EXPECT_EQ(run.output, "Cannot read RC file .brenik_rc: Permission denied; using the defaults\n");
-  EXPECT_EQ(Describe(run.settings), Describe(Defaults()));
-  EXPECT_EQ(fs.opens_for_writing, 0);
-  EXPECT_EQ(ReadFile(".brenik_rc"), "quit=k\n");
-}
-
-TEST(ReadRC, ReadErrorAppliesNothingOfWhatWasRead) {
-  TempDir dir;
-  WriteFile(".brenik_rc", "quit=k\nmax_lines=20\nhelp=?\n");
-  FailingFileSystem fs;
-  fs.read_errno = EIO;
-  const RcRun run = RunReadRC(fs);
-  EXPECT_EQ(run.output,
-            "Reading RC file: .brenik_rc\n"
-            "Cannot read RC file .brenik_rc: Input/output error; using the defaults\n");
-  EXPECT_EQ(Describe(run.settings), Describe(Defaults()));
-  EXPECT_EQ(fs.opens_for_writing, 0);
-}
-
-TEST(ReadRC, FileReadInSmallPiecesIsJoined) {
-  TempDir dir;
-  // The fake hands out 16 bytes a read, so the lines straddle the pieces.
-  WriteFile(".brenik_rc", "lines_per_page=12\nposition_forw=N\nlaunch_command=make all\n");
-  FailingFileSystem fs;
+  // In pieces of 16 bytes, so that lines straddle them.
+  FakeFileSystem fs;
+  fs.AddFile(kRc, "lines_per_page=12\nposition_forw=N\nlaunch_command=make all\n");
+  fs.AddFault({Op::kRead, 1, true, 0, 16, ""});
   const RcRun run = RunReadRC(fs);
   EXPECT_EQ(run.settings.page_length, 12);
   EXPECT_EQ(Key(run.settings, kPositionForw), "N");
   EXPECT_EQ(run.settings.launch_command, "make all");
 }
 
-TEST(ReadRC, NonRegularFilesAreRefusedAndKept) {
-  TempDir dir;
-  std::filesystem::create_directory(".brenik_rc");
-  RcRun run = RunReadRC();
-  EXPECT_EQ(run.output, "Cannot read RC file .brenik_rc: Is a directory; using the defaults\n");
-  EXPECT_TRUE(std::filesystem::is_directory(".brenik_rc"));
-
-  // A device would read as empty (or, like /dev/zero, never end).
-  std::filesystem::remove(".brenik_rc");
-  ASSERT_EQ(symlink("/dev/null", ".brenik_rc"), 0);
-  run = RunReadRC();
-  EXPECT_EQ(run.output, "Cannot read RC file .brenik_rc: not a regular file; using the defaults\n");
-  EXPECT_EQ(std::filesystem::read_symlink(".brenik_rc"), "/dev/null");
+TEST(ReadRC, AFileThatCannotBeReadGivesTheDefaultsAndIsKept) {
+  const auto refused = [](const char* why) {
+    return std::string("Cannot read RC file .brenik_rc: ") + why + "; using the defaults\n";
+  };
+  const struct {
+    const char* what;
+    std::function<void(FakeFileSystem&)> setup;
+    std::string output;
+  } cases[] = {
+      {"unreadable", [](FakeFileSystem& fs) { fs.AddFile(kRc, "quit=k\n", 0200); },
+       refused("Permission denied")},
+      {"a directory", [](FakeFileSystem& fs) { fs.AddDirectory(kRc); }, refused("Is a directory")},
+      // A device such as /dev/zero would never end.
+      {"a device", [](FakeFileSystem& fs) { fs.AddSpecial(kRc, S_IFCHR | 0666); },
+       refused("not a regular file")},
+      {"its size cannot be found",
+       [](FakeFileSystem& fs) {
+         fs.AddFile(kRc, "quit=k\n");
+         fs.FailNth(Op::kFstat, 1, EOVERFLOW);
+       },
+       refused("Value too large for defined data type")},
+      {"a read fails after the first piece: nothing of it applies",
+       [](FakeFileSystem& fs) {
+         fs.AddFile(kRc, "quit=k\nmax_lines=20\nhelp=?\n");
+         fs.LimitNth(Op::kRead, 1, 16);
+         fs.FailNth(Op::kRead, 2, EIO);
+       },
+       "Reading RC file: .brenik_rc\n" + refused("Input/output error")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeFileSystem fs;
+    c.setup(fs);
+    const std::optional<struct stat> before = fs.Info(kRc, false);
+    const RcRun run = RunReadRC(fs);
+    EXPECT_EQ(run.output, c.output);
+    EXPECT_EQ(Describe(run.settings), Describe(Defaults()));
+    ASSERT_EQ(fs.Calls(Op::kOpen), 1) << "the file was replaced";
+    EXPECT_EQ(fs.calls()[0].flags & O_ACCMODE, O_RDONLY);
+    EXPECT_EQ(fs.Info(kRc, false)->st_ino, before->st_ino);
+  }
 }
 
-TEST(MakeRC, FailedWriteLeavesNoFileBehind) {
+// On the real disk, where the kernel decides what a link does.
+TEST(ReadRC, LinksAreReadButNeverMadeOrFollowedToMakeAFile) {
   TempDir dir;
-  FailingFileSystem fs;
-  fs.write_errno = ENOSPC;
-  const RcRun run = RunReadRC(fs);
+  PosixFileSystem posix;
+  ASSERT_EQ(symlink("target_that_is_missing", kRc), 0);
+  RcRun run = RunReadRC(posix);
   EXPECT_EQ(run.output, "Making RC file: .brenik_rc\nCannot make RC file\n");
-  EXPECT_FALSE(std::filesystem::exists(".brenik_rc"));
+  EXPECT_EQ(Describe(run.settings), Describe(Defaults()));
+  EXPECT_FALSE(std::filesystem::exists("target_that_is_missing"));
+  EXPECT_EQ(std::filesystem::read_symlink(kRc), "target_that_is_missing");
+
+  WriteFile("target_that_is_missing", "quit=k\n");
+  run = RunReadRC(posix);
+  EXPECT_EQ(run.output, "Reading RC file: .brenik_rc\n");
+  EXPECT_EQ(Key(run.settings, kQuit), "k");
 }
 
-TEST(MakeRC, RefusesAnExistingFile) {
+TEST(MakeRC, NeverOverAnExistingFileAndNothingLeftAfterAFailedWrite) {
+  FakeFileSystem fs;
+  fs.AddFile("kept", "mine\n");
+  ScriptedIo console("");
+  MakeRC(Defaults(), "kept", console.io().out, fs);
+  EXPECT_EQ(console.output(), "Cannot make RC file\n");
+  EXPECT_EQ(fs.Content("kept"), "mine\n");
+
+  // On the real disk, which is full: the file begun is removed again.
+  struct FullDisk : PosixFileSystem {
+    ssize_t Write(int, const void*, std::size_t) override {
+      errno = ENOSPC;
+      return -1;
+    }
+  } full;
   TempDir dir;
-  WriteFile("kept", "mine\n");
-  char* buffer = nullptr;
-  std::size_t size = 0;
-  std::FILE* out = open_memstream(&buffer, &size);
-  PosixFileSystem fs;
-  MakeRC(Defaults(), "kept", out, fs);
-  std::fclose(out);
-  EXPECT_EQ(std::string(buffer, size), "Cannot make RC file\n");
-  std::free(buffer);
-  EXPECT_EQ(ReadFile("kept"), "mine\n");
+  const RcRun run = RunReadRC(full);
+  EXPECT_EQ(run.output, "Making RC file: .brenik_rc\nCannot make RC file\n");
+  EXPECT_FALSE(std::filesystem::exists(kRc));
 }
 
 TEST(ApplyRC, CommandNamesMatchAnywhereInTheLine) {
@@ -374,6 +286,7 @@ TEST(ApplyRC, LimitsAcceptOnlyPositive32BitValues) {
       {"max_lines=\n", kDefaultLines, kDefaultLsize},
       {"max_lines=2147483647\n", INT_MAX, kDefaultLsize},
       {"max_lines=2147483648\n", kDefaultLines, kDefaultLsize},
+      {"max_lines=-2147483649\n", kDefaultLines, kDefaultLsize},
       {"max_lines=4294967297\n", kDefaultLines, kDefaultLsize},  // 2^32 + 1 must not wrap to 1
       {"max_lines=99999999999999999999999\n", kDefaultLines, kDefaultLsize},
       {"max_char=79\n", kDefaultLines, 80},
@@ -422,6 +335,9 @@ TEST(ApplyRC, RangesUseTheLimitsAsEarlierLinesLeftThem) {
       {"max_lines=10\nlines_per_page=9\n", 0, 9},
       {"lines_per_page=20\nmax_lines=10\n", 0, 20},  // stays, though no longer below lines
       {"max_lines=1\nlines_per_page=1\n", 0, kDefaultPageLength},
+      // Past 32 bits: refused, not wrapped to 1 or 2.
+      {"lines_per_page=2147483647\nanchor_position=2147483647\n", 0, kDefaultPageLength},
+      {"lines_per_page=4294967298\nanchor_position=4294967298\n", 0, kDefaultPageLength},
   };
   for (const Case& c : cases) {
     const Settings s = Apply(c.text);
@@ -486,52 +402,6 @@ TEST(ApplyRC, EmptyLinesAndStrayTextAreSkipped) {
   expected.keys[kQuit] = {'k', '\0'};
   EXPECT_EQ(Describe(s), Describe(expected));
   EXPECT_EQ(Describe(Apply("")), Describe(Defaults()));
-}
-
-// Whole runs: the file is read before the grid exists, and the keys it binds are the ones
-// the loop, the hint and the help menu use.
-TEST(ReadRC, LimitsAndKeysReachTheWholeEditor) {
-  TempDir dir;
-  WriteFile(".brenik_rc",
-            "max_lines=5\nmax_char=79\nhelp=?\nquit=Q\nshow_numbers=off\nlines_per_page=3\n");
-  const testing::Session session = RunSession("?\nx\n.\n.\n.\n.\n.\n.\nQ\nq\n");
-  EXPECT_EQ(session.status, 0);
-  EXPECT_NE(session.output.find("Reading RC file: .brenik_rc\n\nEnter '?' for help or 'Q' to "
-                                "quit\n"),
-            std::string::npos);
-  EXPECT_NE(session.output.find("Limits:  Line length = 79     Total Lines = 5\n"),
-            std::string::npos);
-  // Six moves down stop at the fifth and last slot; three lines without numbers are shown.
-  EXPECT_NE(session.output.find("\nEditing 5:1 \n\n\n\n>\n> "), std::string::npos);
-  EXPECT_EQ(session.output.find("Editing 6:"), std::string::npos);
-}
-
-TEST(ReadRC, SharedKeyRunsTheCommandComparedFirst) {
-  TempDir dir;
-  // jump_line has the lower index, but num_tog is compared first.
-  WriteFile(".brenik_rc", "jump_line=#\n");
-  const testing::Session session = RunSession("#\nq\nq\n");
-  EXPECT_EQ(session.output.find("Enter jump string"), std::string::npos);
-  EXPECT_NE(After(session.output, "Editing 1:1", 2).find("\n>\n"), std::string::npos);
-}
-
-TEST(ReadRC, KeysBoundToEqualsAndHashRun) {
-  TempDir dir;
-  // "=" is also command_exec's default key; lock_tog is compared first.
-  WriteFile(".brenik_rc", "lock_tog==\nundo=#\nnum_tog=N\n");
-  const testing::Session session = RunSession("=\nN\nq\nq\n");
-  EXPECT_NE(session.output.find("Line Lock On\n"), std::string::npos);
-  EXPECT_EQ(session.output.find("command in memory"), std::string::npos);
-  // "N" hid the numbers, so the cursor line is printed as ">".
-  EXPECT_NE(After(session.output, "Line Lock On\n").find("\n>\n"), std::string::npos);
-}
-
-TEST(ReadRC, LaunchCommandFromTheFileIsNotRunAtStartUp) {
-  TempDir dir;
-  WriteFile(".brenik_rc", "launch_command=touch started\n");
-  const testing::Session session = RunSession("q\nq\n");
-  EXPECT_EQ(session.status, 0);
-  EXPECT_FALSE(std::filesystem::exists("started"));
 }
 
 }  // namespace
