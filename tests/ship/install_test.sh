@@ -4,16 +4,11 @@
 set -u
 build=$(realpath "$1")
 source_dir=$(realpath "$2")
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+# shellcheck source=tests/ship/common.sh
+. "$(dirname "$0")/common.sh"
 prefix=$scratch/prefix
 work=$scratch/work
 mkdir -p "$work"
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 if ! cmake --install "$build" --prefix "$prefix" >"$scratch/install.log" 2>&1; then
   cat "$scratch/install.log"

@@ -5,22 +5,9 @@
 set -u
 bin=$(realpath "$1")
 page=$(realpath "$2")
-if ! command -v groff >/dev/null; then
-  # CI installs every tool these tests need: there a missing one is a failure.
-  if [ -n "${CI:-}" ]; then
-    echo "FAIL: groff is not installed, so the manual page cannot be checked"
-    exit 1
-  fi
-  echo "SKIP: groff is not installed, so the manual page cannot be checked"
-  exit 0
-fi
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+# shellcheck source=tests/ship/common.sh
+. "$(dirname "$0")/common.sh"
+need_tool groff "the manual page cannot be checked"
 
 lint=$(groff -man -ww -z "$page" 2>&1)
 [ -z "$lint" ] || fail "groff -man -ww -z reports:

@@ -4,24 +4,11 @@
 set -u
 build=$(realpath "$1")
 source_dir=$(realpath "$2")
+# shellcheck source=tests/ship/common.sh
+. "$(dirname "$0")/common.sh"
 for tool in cpack dpkg-deb dpkg; do
-  if ! command -v "$tool" >/dev/null; then
-    # CI installs every tool these tests need: there a missing one is a failure.
-    if [ -n "${CI:-}" ]; then
-      echo "FAIL: $tool is not installed, so the Debian package cannot be built"
-      exit 1
-    fi
-    echo "SKIP: $tool is not installed, so the Debian package cannot be built"
-    exit 0
-  fi
+  need_tool "$tool" "the Debian package cannot be built"
 done
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 if ! (cd "$build" && cpack -G DEB -B "$scratch/out") >"$scratch/cpack.log" 2>&1; then
   cat "$scratch/cpack.log"

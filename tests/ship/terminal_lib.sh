@@ -7,22 +7,17 @@
 
 # A tmux of the caller's own must not take these sessions for nested ones.
 unset TMUX
-if ! command -v tmux >/dev/null; then
-  # CI installs every tool these tests need: there a missing one is a failure.
-  if [ -n "${CI:-}" ]; then
-    echo "FAIL: tmux is not installed, so the real-terminal tests cannot run"
-    exit 1
-  fi
-  echo "SKIP: tmux is not installed, so the real-terminal tests cannot run"
-  exit 0
-fi
+# shellcheck source=tests/ship/common.sh
+. "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+need_tool tmux "the real-terminal tests cannot run"
 
 tm_width=100
 tm_height=40
 tm_deadline_seconds=20
 tm_servers=()
 tm_sockets=()
-tm_scratch=$(mktemp -d)
+# The scratch folder of common.sh; tm_cleanup below removes it in place of its own trap.
+tm_scratch=$scratch
 tm_count=0
 tm_sock=""
 tm_views=0
