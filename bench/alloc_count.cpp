@@ -10,7 +10,7 @@
 #include <string>
 
 #include "core/editor.h"
-#include "fake_filesystem.h"
+#include "harness.h"
 
 extern "C" void* __libc_malloc(std::size_t size);
 extern "C" void* __libc_calloc(std::size_t count, std::size_t size);
@@ -55,10 +55,10 @@ int main() {
   }
   script += "q\nq\n";
 
-  brenik::testing::FakeFileSystem fs;
-  brenik::testing::ScriptedIo console(script);
+  brenik::testing::TempDir directory;
+  brenik::testing::FaultyFs fs;
   brenik::Editor ed;
-  ed.io = console.io();
+  ed.io.in = fmemopen(script.data(), script.size(), "r");
   ed.io.out = std::fopen("/dev/null", "w");
   ed.fs = &fs;
   // As the program does at start-up, so that the first read does not allocate in the loop.

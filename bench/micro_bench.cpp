@@ -9,9 +9,9 @@
 
 #include "buffer/edit.h"
 #include "buffer/grid.h"
-#include "fake_filesystem.h"
 #include "files/load.h"
 #include "files/save.h"
+#include "harness.h"
 #include "term/view.h"
 
 namespace brenik {
@@ -103,15 +103,15 @@ std::string Text(int lines) {
 void BM_Load(benchmark::State& state) {
   const std::string text = Text(static_cast<int>(state.range(1)));
   LineGrid grid = Filled(static_cast<int>(state.range(0)), 0);
-  testing::FakeFileSystem fs;
-  fs.AddFile("doc.txt", text);
+  testing::TempDir directory;
+  testing::FaultyFs fs;
+  testing::WriteFile("doc.txt", text);
+  Io console{std::fopen("/dev/null", "r"), std::fopen("/dev/null", "w")};
   for (auto _ : state) {
-    testing::ScriptedIo console("");
     std::string open_path = "doc.txt";
     std::string file_name = "doc.txt";
     bool saved = false;
-    if (Open(kStartUpMode, open_path, grid, file_name, console.io(), fs, saved) !=
-        OpenResult::kLoaded) {
+    if (Open(kStartUpMode, open_path, grid, file_name, console, fs, saved) != OpenResult::kLoaded) {
       state.SkipWithError("load failed");
     }
   }
@@ -122,11 +122,12 @@ BENCHMARK(BM_Load)->Args({32767, 100})->Args({32767, 32000})->Args({1000000, 320
 
 void BM_Save(benchmark::State& state) {
   LineGrid grid = Filled(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-  testing::FakeFileSystem fs;
+  testing::TempDir directory;
+  testing::FaultyFs fs;
+  Io console{std::fopen("/dev/null", "r"), std::fopen("/dev/null", "w")};
   for (auto _ : state) {
-    testing::ScriptedIo console("");
     std::string name = "doc.txt";
-    if (Save(name, grid, console.io(), fs) != SaveResult::kSaved) {
+    if (Save(name, grid, console, fs) != SaveResult::kSaved) {
       state.SkipWithError("save failed");
     }
   }

@@ -1,151 +1,100 @@
-// Shared test helpers: temporary directories, grids from text, in-process editor sessions.
+// Shared by the tests: a fresh working directory, files as strings, and whole editor sessions
+// run in-process on a script, over the real file system of that directory.
 #pragma once
 
-#include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include "buffer/grid.h"
 #include "core/editor.h"
-#include "files/filesystem.h"
+#include "faulty_fs.h"
 
 namespace brenik::testing {
 
-/// A fresh directory that the process works in while the object lives; removed afterwards.
+/// The process works in a fresh directory while the object lives; it is removed afterwards.
 class TempDir {
  public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
+  TempDir() {
+    std::string pattern = std::filesystem::temp_directory_path() / "brenik-test-XXXXXX";
+    path_ = mkdtemp(pattern.data());
+    std::filesystem::current_path(path_);
+  }
+  ~TempDir() {
+    std::filesystem::current_path(previous_);
+    std::filesystem::remove_all(path_);
+  }
 
  private:
-  std::string path_;
-  std::string previous_;
+  std::filesystem::path previous_ = std::filesystem::current_path();
+  std::filesystem::path path_;
 };
 
-/// A grid of the given limits holding `text` from slot 0 on.
-LineGrid MakeGrid(int lines, int lsize, const std::vector<std::string>& text);
+/// A whole file's bytes; "(none)" when there is no such file.
+inline std::string ReadFile(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return in ? text.str() : "(none)";
+}
 
-/// Slot `line` as all of its lsize bytes, so stale bytes behind a terminator show.
-std::string SlotBytes(const LineGrid& grid, int line);
+inline void WriteFile(const std::string& name, const std::string& bytes) {
+  std::ofstream(name, std::ios::binary) << bytes;
+}
 
-/// `text` followed by zeros to lsize bytes: what a clean slot holding it looks like.
-std::string Padded(const std::string& text, int lsize);
+/// The document as a save would write it: lines 0 .. DocLength, each with its newline.
+inline std::string SavedText(LineGrid& grid) {
+  std::string text;
+  const int last = DocLength(grid);
+  for (int k = 0; k <= last; ++k) {
+    text += static_cast<const LineGrid&>(grid).Slot(k) + std::string("\n");
+  }
+  return text;
+}
 
-/// Every slot of the grid, all lsize bytes each.
-std::string GridBytes(const LineGrid& grid);
-
-/// Whether the grid holds exactly `text` from slot 0 on and nothing else, every byte behind
-/// each text zero; on failure, names the first slot that differs.
-::testing::AssertionResult Holds(const LineGrid& grid, const std::vector<std::string>& text);
-
-/// What one whole run of the editor printed, and how it ended.
-struct Session {
-  std::string output;
+/// What a session printed, how it ended, and the document it left.
+struct Outcome {
+  std::string out;
   int status = 0;
+  std::string text;
 };
 
-/// Runs start-up and the loop on `script` as standard input, with the real file system
-/// unless `fs` is given. Works in the current directory: pair it with a TempDir.
-Session RunSession(const std::string& script, const std::vector<std::string>& args = {},
-                   FileSystem* fs = nullptr);
-
-/// Starts the editor as `brenik ARGS...` on `ed`, already given its streams and file system,
-/// and runs the loop; the exit status.
-int StartAndRun(Editor& ed, const std::vector<std::string>& args);
-
-/// A whole file's bytes, "" when it cannot be read.
-std::string ReadFile(const std::string& name);
-/// Writes a file with exactly these bytes.
-void WriteFile(const std::string& name, const std::string& bytes);
-/// How often `part` occurs in `text`, overlaps included.
-int Count(const std::string& text, const std::string& part);
-
-/// The part of an output after the n-th occurrence of `marker` (1-based), or "" if missing.
-std::string After(const std::string& output, const std::string& marker, int n = 1);
-
-/// 12 lines of at most 15 characters: small enough to look at every byte.
-inline constexpr const char* kSmallRc = "max_lines=12\nmax_char=15\n";
-
-/// Writes the settings file of the current directory.
-void WriteRc(const std::string& text);
-
-// An editor started in its own directory and kept alive, so a test can look at its state.
-class Live {
- public:
-  explicit Live(const std::string& rc = kSmallRc) {
-    if (!rc.empty()) {
-      WriteRc(rc);
-    }
-    out_ = open_memstream(&buffer_, &size_);
-    ed.io.out = out_;
-    ed.fs = &posix;
-    Feed("");
-    char name[] = "brenik";
-    char* argv[] = {name, nullptr};
-    EXPECT_EQ(StartUp(ed, 1, argv), Flow::kContinue) << "the editor did not start";
-    Printed();
-  }
-  ~Live() {
-    std::fclose(in_);
-    std::fclose(out_);
-    std::free(buffer_);
-  }
-  Live(const Live&) = delete;
-  Live& operator=(const Live&) = delete;
-
-  void Seed(const std::vector<std::string>& text) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      std::memcpy(ed.grid.Slot(static_cast<int>(i)), text[i].data(), text[i].size());
-    }
-  }
-  // One input line as the loop hands it over, with `answers` waiting on standard input.
-  Flow Do(const std::string& input, const std::string& answers = "") {
-    Feed(answers);
-    return RunCommand(ed, input.c_str());
-  }
-  // The whole loop on `script`; its exit status.
-  int Loop(const std::string& script) {
-    Feed(script);
-    return RunEditor(ed);
-  }
-  // What was printed since the last call.
-  std::string Printed() {
-    std::fflush(out_);
-    std::string text(buffer_ + taken_, size_ - taken_);
-    taken_ = size_;
-    return text;
-  }
-  std::string Grid() const { return GridBytes(ed.grid); }
-
-  TempDir dir;
-  PosixFileSystem posix;
+/// Runs start-up with `args` and the loop on `script` as standard input, in this directory.
+inline Outcome RunSession(const std::string& script, std::vector<std::string> args = {},
+                          FileSystem* fs = nullptr) {
+  FaultyFs plain;
   Editor ed;
-
- private:
-  void Feed(const std::string& text) {
-    if (in_ != nullptr) {
-      std::fclose(in_);
-    }
-    script_ = text;
-    in_ = script_.empty() ? std::fopen("/dev/null", "r")
-                          : fmemopen(script_.data(), script_.size(), "r");
-    ed.io.in = in_;
-    ed.io.ended = false;
+  std::string input = script;
+  char* printed = nullptr;
+  std::size_t size = 0;
+  ed.io.in =
+      input.empty() ? std::fopen("/dev/null", "r") : fmemopen(input.data(), input.size(), "r");
+  ed.io.out = open_memstream(&printed, &size);
+  ed.fs = fs != nullptr ? fs : &plain;
+  args.insert(args.begin(), "brenik");
+  std::vector<char*> argv;
+  for (std::string& arg : args) {
+    argv.push_back(arg.data());
   }
+  Outcome o;
+  o.status =
+      StartUp(ed, static_cast<int>(argv.size()), argv.data()) == Flow::kFatal ? 1 : RunEditor(ed);
+  if (ed.grid.lines() > 0) {
+    o.text = SavedText(ed.grid);
+  }
+  std::fclose(ed.io.in);
+  std::fclose(ed.io.out);
+  o.out.assign(printed, size);
+  std::free(printed);
+  return o;
+}
 
-  std::string script_;
-  std::FILE* in_ = nullptr;
-  char* buffer_ = nullptr;
-  std::size_t size_ = 0;
-  std::size_t taken_ = 0;
-  std::FILE* out_ = nullptr;
-};
+/// Six lines of at most 15 characters, two to a page: short outputs, every limit within reach.
+inline constexpr const char* kTinyRc = "max_lines=6\nmax_char=15\nlines_per_page=2\n";
 
 }  // namespace brenik::testing

@@ -172,21 +172,4 @@ void Wedge(int line, LineGrid& grid) { grid.OpenLine(line); }
 
 int DocLength(LineGrid& grid) { return grid.LastUsed(); }
 
-bool SlotsZeroFilled(const LineGrid& grid) {
-  const std::size_t lsize = static_cast<std::size_t>(grid.lsize());
-  for (int k = 0; k < grid.lines(); ++k) {
-    const char* slot = grid.Slot(k);
-    const std::size_t length = strnlen(slot, lsize);
-    if (length == lsize) {
-      return false;
-    }
-    for (std::size_t i = length; i < lsize; ++i) {
-      if (slot[i] != '\0') {
-        return false;
-      }
-    }
-  }
-  return true;
-}
-
 }  // namespace brenik

@@ -85,7 +85,4 @@ void Wedge(int line, LineGrid& grid);
 /// The highest slot index whose text is not empty, 0 when none.
 int DocLength(LineGrid& grid);
 
-/// True when every slot is zero from its text's end to its last byte, the grid's standing rule.
-[[nodiscard]] bool SlotsZeroFilled(const LineGrid& grid);
-
 }  // namespace brenik

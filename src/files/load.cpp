@@ -106,7 +106,11 @@ ReadOutcome ReadWhole(const std::string& path, FileSystem& fs, std::FILE* out, F
   return ReadOutcome::kRead;
 }
 
-// The one scan behind both MarkLines and the placing of lines: calls
+// What an entry marks: the newline that ends a line, or the start of a piece split off a line
+// (or of the last line, which has no newline).
+enum LineStart : unsigned char { kNewlineStart = 1, kSplitStart = 2 };
+
+// The one scan behind both the measuring and the placing of lines: calls
 // on_entry(number, position, kind) for every entry from 1 on, in order, and returns how many
 // entries there are, entry 0 included. Prints the split warnings and the count when `out` is
 // set. The table itself is never needed at once, so placing scans a second time instead of
@@ -163,17 +167,6 @@ std::size_t BeginAfter(std::size_t position, unsigned char kind) {
 
 }  // namespace
 
-long long MarkLines(const char* text, std::size_t length, int lines, int lsize, std::size_t* starts,
-                    unsigned char* kinds, std::FILE* out, std::size_t& looked) {
-  starts[0] = 0;
-  kinds[0] = kSplitStart;
-  return Scan(text, length, lines, lsize, out, looked,
-              [&](long long k, std::size_t position, unsigned char kind) {
-                starts[k] = position;
-                kinds[k] = kind;
-              });
-}
-
 bool DataWarning(float percent, Io& io) {
   std::fprintf(io.out, "\nWarning!! Only %.1f percent of the data was loaded!\n",
                static_cast<double>(percent));
@@ -191,22 +184,15 @@ ParseResult ParseLines(const char* data, std::size_t size, LineGrid& grid, Io& i
   const std::size_t length =
       zero != nullptr ? static_cast<std::size_t>(static_cast<const char*>(zero) - data) : size;
   const int lines = grid.lines();
-  const std::size_t lsize = static_cast<std::size_t>(grid.lsize());
-  // The first scan prints and measures; every length is checked before the grid changes, so a
-  // refusal leaves the document whole.
+  // The first scan prints and measures, before the grid changes, so a refusal leaves the
+  // document whole.
   std::size_t looked = 0;
-  std::size_t begin = 0;
-  bool consistent = true;
   bool orphan = false;
   const long long n = Scan(data, length, lines, grid.lsize(), io.out, looked,
                            [&](long long k, std::size_t position, unsigned char kind) {
-                             if (position < begin || position - begin >= lsize) {
-                               consistent = false;
-                             }
                              // A piece split off as entry `lines` begins a line without a slot:
                              // its byte was looked at but is lost all the same.
                              orphan = k == lines && kind == kSplitStart && position < length;
-                             begin = BeginAfter(position, kind);
                            });
 
   if (length < size) {
@@ -231,14 +217,11 @@ ParseResult ParseLines(const char* data, std::size_t size, LineGrid& grid, Io& i
     }
   }
 
-  if (!consistent) {
-    return ParseResult::kError;
-  }
   // Emptying costs what the old document filled, not the whole grid.
   const long long placed = n - 1;
   grid.EmptyAll();
   grid.Prepare(static_cast<int>(placed));
-  begin = 0;
+  std::size_t begin = 0;
   Scan(data, length, lines, grid.lsize(), nullptr, looked,
        [&](long long k, std::size_t position, unsigned char kind) {
          if (position > begin) {
@@ -304,9 +287,6 @@ OpenResult Open(int mode, std::string& open_path, LineGrid& grid, std::string& f
       }
       std::fprintf(io.out, "File %s was not opened\n", path.c_str());
       return OpenResult::kRefused;
-    case ParseResult::kError:
-      std::fputs("Data Parsing Error\n", io.out);
-      return OpenResult::kFatal;
   }
   return OpenResult::kRefused;
 }

@@ -18,7 +18,7 @@ enum class OpenResult {
   kNotFound,   // "File %s not found!"; the grid is unchanged
   kCancelled,  // "x", end of input, or the save before opening did not succeed
   kRefused,    // not a regular file, unreadable, or the partial load was declined in prompt mode
-  kFatal,      // the program must end with status 1 (declined at start-up, parsing error)
+  kFatal,      // the program must end with status 1 (declined at start-up)
 };
 
 /// Loads `open_path` into the grid; in prompt mode runs the open dialog first.
@@ -27,20 +27,9 @@ enum class OpenResult {
 [[nodiscard]] OpenResult Open(int mode, std::string& open_path, LineGrid& grid,
                               std::string& file_name, Io& io, FileSystem& fs, bool& saved);
 
-/// Kinds of the line-start table: where the previous line's newline stands, or where a line
-/// that was split (or the end record) begins.
-enum LineStart : unsigned char { kNewlineStart = 1, kSplitStart = 2 };
-
-/// The scan: fills entries 0 .. n - 1 of `starts` and `kinds` (each `lines` + 1 long), prints
-/// one split warning per cut and "%i Lines Generated", and returns n. `looked` receives the
-/// number of bytes looked at; the bytes after it did not fit into `lines` slots.
-long long MarkLines(const char* text, std::size_t length, int lines, int lsize, std::size_t* starts,
-                    unsigned char* kinds, std::FILE* out, std::size_t& looked);
-
 enum class ParseResult {
   kPlaced,    // the grid holds the lines that fit
   kDeclined,  // the partial-load warning was not answered "Y"; the grid is unchanged
-  kError,     // an inconsistent line length; the grid is unchanged
 };
 
 /// Splits `size` bytes (a file without its final newline) into lines and, unless the user

@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# What ships, checked on the built tree: the manual page renders without a warning and tells the
+# program's real defaults, `cmake --install` lays down exactly the program and its page, and the
+# Debian package holds the same with the right metadata. CI installs every tool used here.
+# Usage: .ci/ship_checks.sh BUILD_DIR
+set -euo pipefail
+build=$(realpath "${1:?usage: ship_checks.sh BUILD_DIR}")
+page=$(realpath "$(dirname "$0")/../man/brenik.1")
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+trap 'echo "ship checks: failed at line $LINENO: $BASH_COMMAND" >&2' ERR
+die() { printf 'ship checks FAILED: %s\n' "$*" >&2; exit 1; }
+# run LOG CMD...: the tool's chatter only when it fails.
+run() { local log=$1; shift; "$@" >"$log" 2>&1 || { cat "$log"; die "$* failed"; }; }
+
+echo "== manual page lint"
+out=$(groff -man -ww -z "$page" 2>&1)
+[ -z "$out" ] || die "groff -man -ww -z reports:"$'\n'"$out"
+out=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
+[ -z "$out" ] || die "man --warnings reports:"$'\n'"$out"
+
+echo "== cmake --install"
+prefix=$tmp/prefix
+run "$tmp/install.log" cmake --install "$build" --prefix "$prefix"
+installed=$(cd "$prefix" && find . -type f -o -type l | sort)
+[ "$installed" = $'./bin/brenik\n./share/man/man1/brenik.1' ] ||
+  die "installed files:"$'\n'"$installed"
+[ -x "$prefix/bin/brenik" ] || die "bin/brenik is not executable"
+cmp -s "$prefix/share/man/man1/brenik.1" "$page" ||
+  die "the installed page differs from man/brenik.1"
+mkdir "$tmp/work"
+(cd "$tmp/work" && printf 'Installed and running\n!q\nS\nhello.txt\nq\nq\n' |
+  "$prefix/bin/brenik" >../session.out) || die "the installed program ended with status $?"
+grep -qx 'Saved to hello.txt' "$tmp/session.out" ||
+  die "no 'Saved to hello.txt' from the installed program"
+[ "$(cat "$tmp/work/hello.txt")" = $'Installed and running\nq' ] ||
+  die "hello.txt does not hold the typed lines"
+out=$(MANWIDTH=80 man -M "$prefix/share/man" brenik 2>&1) || true
+[[ $out == BRENIK\(1\)* ]] ||
+  die "man -M PREFIX/share/man brenik does not show the page: ${out:0:200}"
+
+echo "== the page's defaults against the settings file the program created"
+rc=$tmp/work/.brenik_rc
+awk '/^\.SS The created file/ { on = 1; next } on && /^\.EX/ { copy = 1; next }
+  copy && /^\.EE/ { exit } copy { print }' "$page" >"$tmp/documented"
+diff -u "$tmp/documented" "$rc" ||
+  die "the page's copy of the created file differs (- page, + program)"
+# Each command as the page introduces it, .BR key "  (\fIname\fR)", against the program's keys.
+sed -n 's/^\.BR \(.\) "  (\\fI\([a-z_]*\)\\fR)"$/\2=\1/p' "$page" | sort >"$tmp/page_keys"
+settings='max_lines|max_char|anchor_position|lines_per_page|show_numbers|launch_command'
+grep -E '^[a-z_]+=.$' "$rc" | grep -vE "^($settings)=" | sort >"$tmp/keys"
+[ "$(wc -l <"$tmp/keys")" = 37 ] || die "the created file does not list 37 commands"
+diff -u "$tmp/page_keys" "$tmp/keys" ||
+  die "the page's commands and keys differ (- page, + program)"
+
+echo "== cpack -G DEB"
+version=$(sed -n 's/^Brenik \([0-9.]*\) by .*/\1/p' "$tmp/session.out")
+arch=$(dpkg --print-architecture)
+run "$tmp/cpack.log" cpack --config "$build/CPackConfig.cmake" -G DEB -B "$tmp/deb"
+deb=$tmp/deb/brenik_${version}_$arch.deb
+[ "$(ls "$tmp"/deb/*.deb)" = "$deb" ] ||
+  die "expected only $(basename "$deb"), got: $(ls "$tmp/deb")"
+contents=$(dpkg-deb -c "$deb")
+[ "$(awk '{ print $1, $2, $6 }' <<<"$contents" | grep -v '^d' | sort)" = \
+  $'-rw-r--r-- root/root ./usr/share/man/man1/brenik.1\n-rwxr-xr-x root/root ./usr/bin/brenik' ] &&
+  [ "$(awk '$1 ~ /^d/ { print $6 }' <<<"$contents" | sort | tr '\n' ' ')" = \
+    './usr/ ./usr/bin/ ./usr/share/ ./usr/share/man/ ./usr/share/man/man1/ ' ] ||
+  die "package contents:"$'\n'"$contents"
+info=$(dpkg-deb -I "$deb")
+field() { sed -n "s/^ $1: //p" <<<"$info"; }
+for want in "Package=brenik" "Version=$version" "Architecture=$arch" "Section=editors" \
+  "Maintainer=Brenik developers <brenik@localhost>" \
+  "Description=small, dependable line-oriented text editor for a terminal"; do
+  name=${want%%=*}
+  [ "$(field "$name")" = "${want#*=}" ] ||
+    die "$name: '$(field "$name")', expected '${want#*=}'"
+done
+dpkg-deb -x "$deb" "$tmp/root"
+# A program that loads shared libraries must declare the C library; a static one needs nothing.
+if readelf -d "$tmp/root/usr/bin/brenik" | grep 'NEEDED.*libc\.so' >/dev/null; then
+  [[ $(field Depends) == *libc6* ]] ||
+    die "the program loads libc, but Depends is '$(field Depends)'"
+fi
+cmp -s "$tmp/root/usr/share/man/man1/brenik.1" "$page" ||
+  die "the packaged page differs from man/brenik.1"
+mkdir "$tmp/pkgwork"
+(cd "$tmp/pkgwork" && printf 'from the package\nq\nq\n' | "$tmp/root/usr/bin/brenik" >../pkg.out) ||
+  die "the packaged program ended with status $?"
+grep -qx ' 1  from the package' "$tmp/pkg.out" ||
+  die "the packaged program does not show the typed line"
+echo "ship checks passed"

@@ -1,0 +1,146 @@
+// Every command through the whole editor on a tiny grid: where the cursor ends, what the
+// document holds, and the messages printed on the way, in order.
+#include <gtest/gtest.h>
+
+#include "harness.h"
+
+namespace brenik::testing {
+namespace {
+
+std::string Times(const std::string& step, int n) {
+  std::string script;
+  while (n-- > 0) {
+    script += step;
+  }
+  return script;
+}
+
+struct Case {
+  std::string script;
+  const char* at;    // the cursor in the last view, "line:position"
+  const char* text;  // the document at the end, as a save would write it
+  std::vector<const char*> said = {};
+};
+
+const char* const kDoc = "abcdef\nsecond\n";
+
+// One case a row or two, as a table reads best.
+// clang-format off
+const Case kCases[] = {
+    // Navigation.
+    {"b\n", "1:1", kDoc},
+    {Times("n\n", 17) + "b\n", "1:15", kDoc},
+    {"n\n,\n", "1:1", kDoc},
+    {"n\n.\n.\n,\n", "2:1", kDoc},
+    {Times(".\n", 7), "6:1", kDoc},
+    {"\n\n\n\n\n\n", "6:1", kDoc},
+    {">\n>\n>\n<\n", "4:1", kDoc},
+    {">\n<\n<\n", "1:1", kDoc},
+    {"n\ne\n", "1:7", kDoc},
+    {"G\n16\ne\nl\n", "1:1", kDoc},
+    {"G\n16\ne\n", "1:16", kDoc},
+    {"p\n0\np\nx\n", "1:1", kDoc, {"must be at least 1", "must be at least 1"}},
+    {"p\n3\n", "1:1", kDoc, {" 2  second\n 3\n  > "}},
+    {"j\ncd\nj\nf\nj\nb\n", "1:6", kDoc, {"String not found in line 1\n"}},
+    {".\nJ\ncon\nJ\nab\n", "2:3", kDoc, {"String not found\n"}},
+    {"J\n\n", "1:1", kDoc},
+    {"g\n2\ng\n7\ng\n0\n", "2:1", kDoc},
+    {"g\n6\ng\nx\n", "6:1", kDoc},
+    {"G\n16\nG\n17\nG\n0\n", "1:16", kDoc},
+    {"G\n4\nA\nl\na\n", "1:4", kDoc},
+    {"#\n", "1:1", kDoc, {"\n> abcdef\n  second\n> "}},
+    {"#\n#\n", "1:1", kDoc, {"\n[1] abcdef\n 2  second\n  > "}},
+    {"G\n3\n", "1:3", kDoc, {"[1] cdef\n 2  cond\n  > "}},
+    {"G\n8\n", "1:8", kDoc, {"[1] \n 2\n  > "}},
+    // Text entry.
+    {"XY\n", "2:1", "XYcdef\nsecond\n"},
+    {"!q\n!\n", "3:1", "qbcdef\nsecond\n"},
+    {"n\nn\nXY\nZ\n", "3:3", "abXYef\nseZond\n"},
+    {"G\n10\nXY\n", "2:10", "abcdef   XY\nsecond\n"},
+    {"G\n15\nXYZ\nG\n16\nW\n", "3:16", "abcdef        X\nsecond\n", {"At End Of Line"}},
+    {"L\nX\nY\nL\nZ\n", "2:1", "Zbcdef\nsecond\n", {"Line Lock On", "Line Lock Off"}},
+    {Times(".\n", 5) + "X\nY\n", "6:1", "abcdef\nsecond\n\n\n\nY\n"},
+    // Line operations.
+    {"d\n", "1:1", "\nsecond\n"},
+    {".\nd\n", "2:1", "abcdef\n"},
+    {"m\n3\n", "1:1", "\nsecond\nabcdef\n", {"Move line 1 to where?"}},
+    {"m\n1\nm\n7\nm\n0\n", "1:1", kDoc, {"Destination line is not valid", "not valid"}},
+    {"C\n6\n", "1:1", "abcdef\nsecond\n\n\n\nabcdef\n", {"Copy line 1 to where?"}},
+    {"C\n0\n", "1:1", kDoc, {"Desination line is not valid"}},
+    {"w\n", "1:1", "\nabcdef\nsecond\n"},
+    {"C\n6\nw\n", "1:1", "abcdef\nsecond\n\n\n\nabcdef\n",
+     {"Cannot insert a line: the last line is not empty"}},
+    {"D\n", "1:1", "second\n"},
+    {".\n.\nD\n", "3:1", kDoc},
+    {"T\n", "2:1", "\nabcdefsecond\n"},
+    {"n\nn\nT\n", "2:1", "ab\ncdefsecond\n"},
+    {"n\nn\nt\n", "1:3", "ab\nsecond\n"},
+    {"i\n0123456789\nT\n", "2:1", "\n012345678second\n",
+     {"Insert was truncated because the line would have exceeded 16"}},
+    {Times(".\n", 5) + "X\nT\n", "6:1", "abcdef\nsecond\n\n\n\nX\n"},
+    // Clip memory.
+    {"n\nc\n3\n.\nv\n", "2:1", "abcdef\nbcdond\n"},
+    {"c\n9\n.\nV\n", "2:1", "abcdef\nabcdefsecond\n", {"Copy size will be shortened to 6"}},
+    {"c\n-1\nv\nV\n", "1:1", kDoc,
+     {"A size cannot be negative", "There is nothing to paste", "There is nothing to paste"}},
+    {"e\nc\n2\n", "1:7", kDoc, {"There is nothing to copy"}},
+    {"n\nx\n2\nv\n", "1:2", "abcf\nsecond\n"},
+    {"n\nx\n2\ne\nV\n", "1:5", "adefbc\nsecond\n"},
+    {"n\nx\n16\nx\n15\n", "1:2", "a\nsecond\n",
+     {"Maximum cut size is 15", "Cut size will be shortened to 5"}},
+    {"e\nx\n1\nx\n-2\n", "1:7", kDoc,
+     {"There is nothing to cut at this position", "A size cannot be negative"}},
+    {"c\n6\nG\n13\nv\n", "1:13", "abcdef      abc\nsecond\n",
+     {"Paste string was shortened to fit onto line"}},
+    {"i\nXY\n", "1:1", "XYabcdef\nsecond\n", {"Enter string to insert\n"}},
+    {"G\n12\ni\nXYZWV\n", "1:12", "abcdef     XYZW\nsecond\n",
+     {"Insert was truncated because it is too long for the position"}},
+    {"i\n0123456789\n", "1:1", "012345678abcdef\nsecond\n",
+     {"Insert was truncated because the line would have exceeded 16"}},
+    {"G\n9\ni\nXY\n", "1:9", "abcdef  XY\nsecond\n"},
+    {"c\n3\nG\n10\nV\n", "1:10", "abcdef   abc\nsecond\n"},
+    // Input that ends at a prompt ends the command there: no earlier answer stands in.
+    {"g\n2\ng\n", "2:1", kDoc},
+    {"G\n", "1:1", kDoc},
+    {"p\n", "1:1", kDoc},
+    {"j\n", "1:1", kDoc},
+    {"J\n", "1:1", kDoc},
+    {"m\n3\nm\n", "1:1", "\nsecond\nabcdef\n"},
+    {"C\n", "1:1", kDoc},
+    {"i\nXY\ni\n", "1:1", "XYabcdef\nsecond\n"},
+    {"c\n2\nc\n", "1:1", kDoc},
+    {"x\n", "1:1", kDoc},
+    {"q\n", "1:1", kDoc},
+    {"q\nqq\n", "1:1", kDoc, {"Enter 'q' again to quit or anything else to continue\n\nEditing"}},
+    {"h\n", "1:1", kDoc},
+    {"+\n", "1:1", kDoc},
+    {"s\n", "1:1", kDoc},
+    {"O\n", "1:1", kDoc},
+    {"O\ns\n", "1:1", kDoc, {"Saved to doc\nNext, enter a new filename to open\n"}},
+};
+// clang-format on
+
+TEST(Editor, CommandsMoveTheCursorAndEditTheDocument) {
+  for (const Case& c : kCases) {
+    SCOPED_TRACE("script:\n" + c.script);
+    TempDir dir;
+    WriteFile(".brenik_rc", kTinyRc);
+    WriteFile("doc", kDoc);
+    const Outcome o = RunSession(c.script, {"doc"});
+    const std::size_t header = o.out.rfind("\nEditing ");
+    ASSERT_NE(header, std::string::npos);
+    EXPECT_EQ(o.out.substr(header + 9, o.out.find(' ', header + 9) - header - 9), c.at);
+    EXPECT_EQ(o.text, c.text);
+    std::size_t from = 0;
+    for (const char* part : c.said) {
+      from = o.out.find(part, from);
+      if (from == std::string::npos) {
+        ADD_FAILURE() << "not said: " << part << "\nin:\n" << o.out;
+        break;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace brenik::testing

@@ -1,0 +1,82 @@
+// The real file system of the working directory, with faults on demand: any call can fail with
+// any errno, writes can be cut short, and the calls of a save are logged in order. It keeps
+// fuzzed and random sessions harmless: no path outside the directory, no shell, no real sync.
+#pragma once
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "files/filesystem.h"
+
+namespace brenik::testing {
+
+class FaultyFs : public PosixFileSystem {
+ public:
+  enum Call { kOpen, kRead, kWrite, kFsync, kClose, kLstat, kRename, kUnlink, kFchown, kEnd };
+
+  /// The n-th call of `kind` from now on fails with `error`; one of a read with 0 ends the file.
+  void Fail(Call kind, int nth, int error) { fail_[kind] = {count_[kind] + nth, error}; }
+  /// Every write moves at most this many bytes.
+  std::size_t write_limit = 1 << 30;
+  /// "open NAME" (a temporary file shows as "open temp"), "write", "fsync", "rename", ...
+  std::string log;
+  /// The command lines that would have run.
+  std::vector<std::string> commands;
+
+  int Open(const char* path, int flags, mode_t mode) override {
+    Note("open " + std::string(std::strstr(path, ".brenik-save-") ? "temp" : path));
+    return Refused(kOpen, path) ? -1 : PosixFileSystem::Open(path, flags, mode);
+  }
+  ssize_t Read(int fd, void* buffer, std::size_t size) override {
+    return Refused(kRead) ? (errno != 0 ? -1 : 0) : PosixFileSystem::Read(fd, buffer, size);
+  }
+  ssize_t Write(int fd, const void* buffer, std::size_t size) override {
+    Note("write");
+    return Refused(kWrite) ? -1 : PosixFileSystem::Write(fd, buffer, std::min(size, write_limit));
+  }
+  int Fsync(int) override { return Note("fsync"), Refused(kFsync) ? -1 : 0; }
+  int Close(int fd) override {
+    const int closed = PosixFileSystem::Close(fd);
+    return Refused(kClose) ? -1 : closed;
+  }
+  int Stat(const char* path, struct stat* info) override {
+    return Refused(kEnd, path) ? -1 : PosixFileSystem::Stat(path, info);
+  }
+  int Lstat(const char* path, struct stat* info) override {
+    return Refused(kLstat, path) ? -1 : PosixFileSystem::Lstat(path, info);
+  }
+  ssize_t Readlink(const char* path, char* buffer, std::size_t size) override {
+    return Refused(kEnd, path) ? -1 : PosixFileSystem::Readlink(path, buffer, size);
+  }
+  int Rename(const char* from, const char* to) override {
+    Note("rename");
+    return Refused(kRename, from) || Refused(kEnd, to) ? -1 : PosixFileSystem::Rename(from, to);
+  }
+  int Unlink(const char* path) override {
+    return Refused(kUnlink, path) ? -1 : PosixFileSystem::Unlink(path);
+  }
+  int Fchown(int fd, uid_t owner, gid_t group) override {
+    return Refused(kFchown) ? -1 : PosixFileSystem::Fchown(fd, owner, group);
+  }
+  int System(const char* command) override { return commands.push_back(command), 0; }
+
+ private:
+  void Note(const std::string& call) { log += (log.empty() ? "" : ", ") + call; }
+  // Counts the call; true with errno set when it is to fail or leaves the directory.
+  bool Refused(Call kind, const char* path = "") {
+    const bool outside = path[0] == '/' || std::strstr(path, "..") != nullptr;
+    const bool planned = kind != kEnd && ++count_[kind] == fail_[kind].nth;
+    errno = outside ? EACCES : planned ? fail_[kind].error : errno;
+    return outside || planned;
+  }
+  struct Planned {
+    int nth = -1;
+    int error = 0;
+  };
+  Planned fail_[kEnd];
+  int count_[kEnd] = {};
+};
+
+}  // namespace brenik::testing

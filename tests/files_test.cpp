@@ -1,0 +1,180 @@
+// Loads, saves, the settings file and the launched command, through the whole editor in a
+// fresh directory: each case sets files up with the shell, may make one call fail, and checks
+// the messages in order and the files afterwards with the shell.
+#include <gtest/gtest.h>
+
+#include "harness.h"
+
+namespace brenik::testing {
+namespace {
+
+using Fs = FaultyFs;
+
+struct Case {
+  const char* setup;  // shell commands run in the directory first
+  std::vector<std::string> args;
+  std::string script;
+  std::vector<const char*> said;
+  const char* check = "true";  // shell commands that must succeed afterwards
+  struct Fault {
+    Fs::Call call;
+    int nth;
+    int error;
+  };
+  std::vector<Fault> faults = {};  // the n-th call of a kind fails with an errno
+  const char* log = "";            // calls that must have been made in this order
+};
+
+// "doc" holds "old" and the typed "new" replaces it; start-up opens .brenik_rc, then doc.
+const char* const kOld = "echo old >doc";
+const std::vector<std::string> kDoc = {"doc"};
+const char* const kKept = "[ \"$(cat doc)\" = old ] && ! ls -A | grep -q brenik-save";
+const char* const kNew = "[ \"$(cat doc)\" = new ] && ! ls -A | grep -q brenik-save";
+
+// One case a row or two, as a table reads best.
+// clang-format off
+const Case kCases[] = {
+    // Saves that fail leave the old file whole, no temporary file, and the work unsaved.
+    {kOld, kDoc, "new\nS\n", {"Cannot save to doc: Input/output error", "written to doc.save"},
+     kKept, {{Fs::kFsync, 1, EIO}}},
+    {kOld, kDoc, "new\nS\n", {"Cannot save to doc: No space left on device"}, kKept, {{Fs::kWrite, 1, ENOSPC}}},
+    {kOld, kDoc, "new\nS\n", {"Cannot save to doc: Invalid cross-device link"}, kKept,
+     {{Fs::kRename, 1, EXDEV}}},
+    {kOld, kDoc, "new\nS\n", {"Cannot save to doc: Bad file descriptor"}, kKept,
+     {{Fs::kClose, 4, EBADF}}},
+    {kOld, kDoc, "new\nS\n", {"Cannot save to doc: Permission denied"}, kKept,
+     {{Fs::kOpen, 3, EACCES}}},
+    {kOld, kDoc, "new\nS\n", {"Cannot save to doc: Disk quota exceeded"}, kKept,
+     {{Fs::kOpen, 4, EDQUOT}}},
+    {kOld, kDoc, "new\nS\n", {"Cannot save to doc: Permission denied"}, kKept,
+     {{Fs::kLstat, 1, EACCES}}},
+    {kOld, kDoc, "new\nS\n", {"Cannot remove the temporary file ./.brenik-save-", "Cannot save"},
+     "[ \"$(cat doc)\" = old ]", {{Fs::kFsync, 1, EIO}, {Fs::kUnlink, 1, EIO}}},
+    // A folder that refuses a new file gets the text written in place.
+    {kOld, kDoc, "new\nS\n", {"Saved to doc"}, kNew, {{Fs::kOpen, 4, EACCES}},
+     "open doc, write, write, fsync"},
+    {"echo old >doc; chmod 4755 doc", kDoc, "new\nS\n", {"Saved to doc"},
+     "[ \"$(cat doc)\" = new ] && [ \"$(stat -c %a doc)\" = 755 ]", {{Fs::kFchown, 1, EPERM}}},
+    // Links: a symbolic link stays a link, a hard link is written in place.
+    {"echo old >real; ln -s real doc", kDoc, "new\nS\n", {"Saved to doc"},
+     "[ -L doc ] && [ \"$(cat real)\" = new ]"},
+    {"echo old >doc; ln doc twin", kDoc, "new\nS\n", {"Saved to doc"},
+     "[ \"$(cat twin)\" = new ] && [ \"$(stat -c %h doc)\" = 2 ]", {}, "open doc, write, write, fsync"},
+    {"echo old >doc; ln doc twin", kDoc, "new\nS\n",
+     {"Cannot save to doc: Input/output error; it was rewritten in place and may be incomplete"},
+     "true", {{Fs::kWrite, 1, EIO}}},
+    {"ln -s sub/new doc; mkdir sub", kDoc, "new\nS\n", {"Saved to doc"},
+     "[ \"$(cat sub/new)\" = new ]"},
+    {"ln -s b doc; ln -s doc b", {}, "S\ndoc\n", {"Cannot save to doc: Too many levels of"}},
+    {"ln -s /etc/x doc", {}, "S\ndoc\n", {"Cannot save to doc: Permission denied"}},
+    {"mkdir dir", {}, "S\ndir\n", {"Cannot save to dir: Is a directory"}},
+    {"mkfifo fifo", {}, "S\nfifo\n", {"Cannot save to fifo: No such device or address"}},
+    // Short writes are carried on; the order of calls puts the text on disk before the rename.
+    {kOld, kDoc, "new\nS\n", {"Saved to doc"}, kNew, {},
+     "open temp, write, write, fsync, rename, open ., fsync"},
+    // The save-as dialog.
+    {kOld, kDoc, "s\nx\ns\ndoc\nother\ns\ndoc\no\n", {"x' to return", "Saved to other", "Saved to doc"}, kKept},
+    {"echo old >doc; echo a >a; echo o >o", kDoc, "new\ns\ndoc\na\no\nb\n",
+     {"The file already exists.\nEnter a new filename or 'o' to overwrite\n", "File exists. Try",
+      "File exists. Try again\n", "Saved to b"},
+     "[ \"$(cat b)\" = new ] && [ \"$(cat a)\" = a ] && [ \"$(cat o)\" = o ]"},
+    {kOld, kDoc, "new\ns\ndoc\no\n", {"Saved to doc"}, kNew},
+    {"", {}, "new\nS\n\nname\n",
+     {"Enter a filename to save to\nEnter a filename to save to\nSaved to name"},
+     "[ \"$(cat name)\" = new ]"},
+    // Loads.
+    {"", {"none"}, "new\nS\n", {"File none not found!", "Saved to none"}, "[ -f none ]"},
+    {"mkdir dir", {"dir"}, "", {"Cannot open dir: Is a directory"}},
+    {"mkfifo fifo", {"fifo"}, "S\n", {"Cannot open fifo: not a regular file", "save to\n"}},
+    {kOld, kDoc, "", {"Cannot open doc: Permission denied"}, "true", {{Fs::kOpen, 2, EACCES}}},
+    {kOld, kDoc, "", {"Cannot open doc: Input/output error"}, "true", {{Fs::kRead, 3, EIO}}},
+    {kOld, kDoc, "", {"Cannot open doc: only 0 of its 4 bytes could be read"}, "true",
+     {{Fs::kRead, 3, 0}}},
+    {"printf 'ab\\0cd\\nef\\n' >doc", kDoc, "S\n",
+     {"Read 9 bytes, 0 Lines Generated\nWarning! A zero byte at offset 2 ends the text; the 6 "
+      "bytes from there on are not loaded\n",
+      "[1] ab\n"}},
+    {"printf '1\\n2\\n3\\n4\\n5\\n6\\n7' >doc", kDoc, "",
+     {"Read 13 bytes, 6 Lines Generated\nWarning! The last 1 byte(s) of the text did not fit into "
+      "6 lines and are not loaded\n"}},
+    {"printf '123456789012345678\\n1\\n2\\n3\\n4\\n5\\n6\\n7\\n' >doc", kDoc, "Y\nS\n",
+     {"WARNING!  Line 1 is being split\n6 Lines Generated\n\nWarning!! Only 84.4 percent of the "
+      "data was loaded!\nThe unloaded data will be lost if you save to the same filename!\nDo "
+      "you wish to continue (Y,n)?\nIf not, restart with more lines by editing the .brenik_rc "
+      "file.\n",
+      "[1] 123456789012345\n 2  678\n"},
+     "[ \"$(wc -l <doc)\" = 6 ]"},
+    {"printf '1\\n2\\n3\\n4\\n5\\n6\\n7\\n8\\n' >doc", kDoc, "Y \n", {"Only 80.0 percent"},
+     "[ \"$(wc -l <doc)\" = 8 ]"},
+    // The open dialog.
+    {"echo old >doc; echo other >b", {}, "O\nx\nO\nb\n",
+     {"Enter a filename to open a new file and discard the buffer in memory\nEnter 's' to first "
+      "save the current buffer in memory\nEnter 'x' to not open a file and return\n",
+      "Opened b\nRead 6 bytes, 0 Lines Generated\n", "Editing 1:1 b\n\n[1] other\n"}},
+    {"echo old >doc", {}, "new\nO\ns\ndoc\ndoc\n",
+     {"Enter a filename to save to\n", "Saved to doc\nNext, enter a new filename to open\n",
+      "Opened doc"},
+     "[ \"$(cat doc)\" = new ]"},
+    {kOld, kDoc, "new\nO\ns\n", {"Cannot save to doc", "Editing 2:1 doc"}, "true", {{Fs::kFsync, 1, EIO}}},
+    {"printf '1\\n2\\n3\\n4\\n5\\n6\\n7\\n8\\n' >big", kDoc, "new\nO\nbig\nn\nS\n",
+     {"File big was not opened\n", "Editing 2:1 doc"}, "[ \"$(cat doc)\" = new ]"},
+    {"", kDoc, "O\nnone\nnew\nS\n", {"File none not found!", "Saved to none"}, "[ -f none ]"},
+    // The settings file.
+    {"rm .brenik_rc", {}, "",
+     {"Making RC file: .brenik_rc\n\nEnter 'h' for help or 'q' to quit\n"},
+     "grep -qx quit=q .brenik_rc && [ \"$(wc -c <.brenik_rc)\" = 561 ]"},
+    {"rm .brenik_rc", {}, "", {"Making RC file: .brenik_rc\nCannot make RC file\n"},
+     "[ ! -e .brenik_rc ]", {{Fs::kWrite, 1, ENOSPC}}},
+    {"rm .brenik_rc; mkdir .brenik_rc", {}, "",
+     {"Cannot read RC file .brenik_rc: Is a directory; using the defaults\n"}},
+    {"rm .brenik_rc; mkfifo .brenik_rc", {}, "",
+     {"Cannot read RC file .brenik_rc: not a regular file; using the defaults"}},
+    {"", {}, "", {"Cannot read RC file .brenik_rc: Input/output error; using the defaults"},
+     "true", {{Fs::kRead, 1, EIO}}},
+    {"printf 'help=H\\nquit=QQ\\nundo\\nmax_lines=3\\nmax_char=99999999999\\n"
+     "anchor_position=5\\nlines_per_page=2\\nshow_numbers=no\\nlaunch_command=make open\\n' "
+     ">.brenik_rc",
+     {}, "a\nH\ne\nx\n+\n\n",
+     {"Reading RC file: .brenik_rc\n\nEnter 'H' for help or 'q' to quit\n", "Editing 1:5 \n\n>\n",
+      "Limits:  Line length = 255     Total Lines = 3\n", "'z' to undo an edit",
+      "There is no command in memory"}},
+    {"printf 'max_char=2\\nmax_lines=0\\nanchor_position=3\\nlaunch_command=ls\\n' >.brenik_rc",
+     {}, "h\nm\nf\ne\nx\n+\n\n",
+     {"Line length = 2     Total Lines = 32767", "    '#' to toggle", "    'O' to open",
+      "    'z' to undo", "Command in memory = ls\n"}},
+    {"printf 'max_char=5\\nanchor_position=5\\nmax_char=3\\n' >.brenik_rc", {}, "a\n",
+     {"Editing 1:1"}},
+    // The launched command runs after a save, and not at all when the save fails.
+    {"", {}, "+\necho hi\n=\nname\n", {"Enter new command or [enter] to keep current one\n",
+                                       "Enter a filename to save to\n", "Saved to name"}},
+    {"", {}, "=\nx\n=\n", {"There is no command in memory"}},
+};
+// clang-format on
+
+TEST(Files, SavesLoadsAndSettingsThroughTheEditor) {
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(std::string(c.setup) + " | " + c.script);
+    TempDir dir;
+    WriteFile(".brenik_rc", kTinyRc);
+    ASSERT_EQ(std::system(c.setup), 0);
+    FaultyFs fs;
+    fs.write_limit = 3;
+    for (const Case::Fault& f : c.faults) {
+      fs.Fail(f.call, f.nth, f.error);
+    }
+    const Outcome o = RunSession(c.script, c.args, &fs);
+    std::size_t from = 0;
+    for (const char* part : c.said) {
+      from = o.out.find(part, from);
+      if (from == std::string::npos) {
+        ADD_FAILURE() << "not said: " << part << "\nin:\n" << o.out;
+        break;
+      }
+    }
+    EXPECT_EQ(std::system(c.check), 0) << o.out;
+    EXPECT_NE(fs.log.find(c.log), std::string::npos) << fs.log;
+  }
+}
+
+}  // namespace
+}  // namespace brenik::testing

@@ -1,0 +1,142 @@
+// One whole session from arbitrary bytes, checked after every command: shared by the random
+// test and the fuzzer. It works in the current directory, which it empties first.
+//
+// Input: byte 0 picks the lines (1..16), byte 1 the longest line (2..24 characters), byte 2
+// the set-up (bit 0 opens "doc" at start-up, bit 1 rebinds keys, bit 2 sets a launch command,
+// bit 3 hides line numbers), byte 3 how many of the next bytes are the file "doc"; the rest is
+// standard input.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/commands.h"
+#include "harness.h"
+
+namespace brenik::testing {
+
+/// The lines a load must place: the text ends before a final newline and at the first zero
+/// byte, lines end at newlines, and a line longer than lsize - 1 is cut into pieces.
+inline std::vector<std::string> ExpectedLines(std::string text, int lsize) {
+  if (!text.empty() && text.back() == '\n') {
+    text.pop_back();
+  }
+  text = text.substr(0, text.find('\0'));
+  std::vector<std::string> lines;
+  const std::size_t width = static_cast<std::size_t>(lsize) - 1;
+  for (std::size_t begin = 0; !text.empty();) {
+    const std::size_t end = std::min(text.find('\n', begin), text.size());
+    for (std::size_t at = begin; at == begin || at < end; at += width) {
+      lines.push_back(text.substr(at, std::min(width, end - at)));
+    }
+    if (end == text.size()) {
+      break;
+    }
+    begin = end + 1;
+  }
+  return lines;
+}
+
+/// Every slot, all lsize bytes; "" once a slot holds a stray byte behind its text.
+inline std::string GridBytes(const LineGrid& grid) {
+  std::string bytes;
+  for (int k = 0; k < grid.lines(); ++k) {
+    const std::string slot(grid.Slot(k), static_cast<std::size_t>(grid.lsize()));
+    if (slot.find_first_not_of('\0', std::strlen(slot.c_str())) != std::string::npos) {
+      return "";
+    }
+    bytes += slot;
+  }
+  return bytes;
+}
+
+/// What went wrong in the session that `data` describes; "" when nothing did.
+inline std::string SessionFault(const std::uint8_t* data, std::size_t size) {
+  // Everything in the working directory goes: only a scratch directory of ours will do.
+  if (std::filesystem::current_path().filename().string().rfind("brenik-", 0) != 0) {
+    return "not in a scratch directory";
+  }
+  if (size < 4 || size < 4u + data[3]) {
+    return "";
+  }
+  for (const auto& entry : std::filesystem::directory_iterator(".")) {
+    std::filesystem::remove_all(entry.path());
+  }
+  const int lines = 1 + data[0] % 16;
+  const int width = 2 + data[1] % 23;
+  const std::string doc(reinterpret_cast<const char*>(data) + 4, data[3]);
+  std::string rc = "max_lines=" + std::to_string(lines) + "\nmax_char=" + std::to_string(width);
+  rc += (data[2] & 2) != 0 ? "\nquit=Q\nundo=q\nclip_cut=!\nsave_prompt=#\nnum_tog=s" : "";
+  rc += (data[2] & 4) != 0 ? "\nlaunch_command=make" : "";
+  rc += (data[2] & 8) != 0 ? "\nshow_numbers=off\n" : "\n";
+  WriteFile(".brenik_rc", rc);
+  WriteFile("doc", doc);
+  std::string script(reinterpret_cast<const char*>(data) + 4 + data[3], size - 4 - data[3]);
+  script += '\n';
+
+  FaultyFs fs;
+  Editor ed;
+  ed.fs = &fs;
+  ed.io.in = fmemopen(script.data(), script.size(), "r");
+  char* printed = nullptr;
+  std::size_t printed_size = 0;
+  ed.io.out = open_memstream(&printed, &printed_size);
+  char name[] = "brenik";
+  char doc_name[] = "doc";
+  char* argv[] = {name, doc_name, nullptr};
+  std::string fault;
+  const std::vector<std::string> expected = ExpectedLines(doc, width + 1);
+  const bool fits = expected.size() <= static_cast<std::size_t>(lines);
+  if (StartUp(ed, (data[2] & 1) != 0 ? 2 : 1, argv) == Flow::kFatal) {
+    fault = (data[2] & 1) == 0 || fits ? "start-up failed" : "";
+  } else if ((data[2] & 1) != 0) {
+    for (int k = 0; k < lines && fault.empty(); ++k) {
+      const std::string want = k < static_cast<int>(expected.size()) ? expected[k] : "";
+      fault = static_cast<const LineGrid&>(ed.grid).Slot(k) == want
+                  ? ""
+                  : "line " + std::to_string(k + 1) + " loaded wrong";
+    }
+  }
+  std::vector<char> input(static_cast<std::size_t>(width) + 1);
+  Flow flow = Flow::kContinue;
+  int step = 0;
+  while (fault.empty() && flow == Flow::kContinue && !ed.io.ended &&
+         std::fgets(input.data(), width + 1, ed.io.in) != nullptr) {
+    input[std::strcspn(input.data(), "\n")] = '\0';
+    const std::string before = GridBytes(ed.grid);
+    const bool undo_key = std::strcmp(input.data(), ed.settings.keys[kUndo].data()) == 0;
+    const bool opens = std::strcmp(input.data(), ed.settings.keys[kOpen].data()) == 0;
+    ed.undo.mode = kNone;
+    flow = RunCommand(ed, input.data());
+    const std::string after = GridBytes(ed.grid);
+    if (after.empty() || ed.line < 0 || ed.line >= lines || ed.column < 0 || ed.column > width) {
+      fault = "grid or cursor unsound after '" + std::string(input.data()) + "'";
+    } else if (!undo_key && !opens && ed.undo.mode == kNone && after != before) {
+      fault = "'" + std::string(input.data()) + "' changed the grid without an undo record";
+    } else if (!undo_key && ed.undo.mode != kNone && (!ed.modified || ++step % 3 == 0)) {
+      static_cast<void>(RunCommand(ed, ed.settings.keys[kUndo].data()));
+      fault = ed.modified && GridBytes(ed.grid) == before ? "" : "undo was not exact";
+    }
+  }
+  if (fault.empty() && flow == Flow::kContinue) {
+    const int status = RunEditor(ed);
+    std::fflush(ed.io.out);
+    const std::string out(printed, printed_size);
+    const std::string marker = "\nUnsaved changes were written to ";
+    std::size_t at = out.rfind(marker);
+    at = at == std::string::npos ? out.size() : at + marker.size();
+    const std::string saved = ReadFile(out.substr(at, out.find('\n', at) - at));
+    if (status != (ed.modified ? 1 : 0) || (ed.modified && saved != SavedText(ed.grid))) {
+      fault = "unsaved work was not kept";
+    }
+  }
+  std::fclose(ed.io.in);
+  std::fclose(ed.io.out);
+  std::free(printed);
+  return fault;
+}
+
+}  // namespace brenik::testing
