@@ -126,7 +126,8 @@ TEST(Editor, CommandsMoveTheCursorAndEditTheDocument) {
     TempDir dir;
     WriteFile(".brenik_rc", kTinyRc);
     WriteFile("doc", kDoc);
-    const Outcome o = RunSession(c.script, {"doc"});
+    FaultyFs fs;
+    const Outcome o = RunSession(c.script, {"doc"}, fs);
     const std::size_t header = o.out.rfind("\nEditing ");
     ASSERT_NE(header, std::string::npos);
     EXPECT_EQ(o.out.substr(header + 9, o.out.find(' ', header + 9) - header - 9), c.at);

@@ -162,7 +162,7 @@ TEST(Files, SavesLoadsAndSettingsThroughTheEditor) {
     for (const Case::Fault& f : c.faults) {
       fs.Fail(f.call, f.nth, f.error);
     }
-    const Outcome o = RunSession(c.script, c.args, &fs);
+    const Outcome o = RunSession(c.script, c.args, fs);
     std::size_t from = 0;
     for (const char* part : c.said) {
       from = o.out.find(part, from);

@@ -57,40 +57,57 @@ inline std::string SavedText(LineGrid& grid) {
   return text;
 }
 
-/// What a session printed, how it ended, and the document it left.
+/// The editor on a script as its standard input, printing into memory, in this directory.
+class Session {
+ public:
+  Session(std::string script, FileSystem& fs) : script_(std::move(script)) {
+    // fmemopen refuses a size of 0.
+    ed.io.in = script_.empty() ? std::fopen("/dev/null", "r")
+                               : fmemopen(script_.data(), script_.size(), "r");
+    ed.io.out = open_memstream(&printed_, &size_);
+    ed.fs = &fs;
+  }
+  ~Session() {
+    std::fclose(ed.io.in);
+    std::fclose(ed.io.out);
+    std::free(printed_);
+  }
+  /// Start-up as `brenik ARGS...`; its exit status when it ends the program, else -1.
+  int Start(std::vector<std::string> args) {
+    args.insert(args.begin(), "brenik");
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+      argv.push_back(arg.data());
+    }
+    return StartUp(ed, static_cast<int>(argv.size()), argv.data()) == Flow::kFatal ? 1 : -1;
+  }
+  std::string Printed() {
+    std::fflush(ed.io.out);
+    return std::string(printed_, size_);
+  }
+  Editor ed;
+
+ private:
+  std::string script_;
+  char* printed_ = nullptr;
+  std::size_t size_ = 0;
+};
+
+/// What a whole run printed, how it ended, and the document it left.
 struct Outcome {
   std::string out;
   int status = 0;
   std::string text;
 };
 
-/// Runs start-up with `args` and the loop on `script` as standard input, in this directory.
-inline Outcome RunSession(const std::string& script, std::vector<std::string> args = {},
-                          FileSystem* fs = nullptr) {
-  FaultyFs plain;
-  Editor ed;
-  std::string input = script;
-  char* printed = nullptr;
-  std::size_t size = 0;
-  ed.io.in =
-      input.empty() ? std::fopen("/dev/null", "r") : fmemopen(input.data(), input.size(), "r");
-  ed.io.out = open_memstream(&printed, &size);
-  ed.fs = fs != nullptr ? fs : &plain;
-  args.insert(args.begin(), "brenik");
-  std::vector<char*> argv;
-  for (std::string& arg : args) {
-    argv.push_back(arg.data());
-  }
+inline Outcome RunSession(const std::string& script, const std::vector<std::string>& args,
+                          FileSystem& fs) {
+  Session session(script, fs);
   Outcome o;
-  o.status =
-      StartUp(ed, static_cast<int>(argv.size()), argv.data()) == Flow::kFatal ? 1 : RunEditor(ed);
-  if (ed.grid.lines() > 0) {
-    o.text = SavedText(ed.grid);
-  }
-  std::fclose(ed.io.in);
-  std::fclose(ed.io.out);
-  o.out.assign(printed, size);
-  std::free(printed);
+  o.status = session.Start(args);
+  o.status = o.status < 0 ? RunEditor(session.ed) : o.status;
+  o.text = session.ed.grid.lines() > 0 ? SavedText(session.ed.grid) : "";
+  o.out = session.Printed();
   return o;
 }
 

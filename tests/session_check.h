@@ -78,19 +78,13 @@ inline std::string SessionFault(const std::uint8_t* data, std::size_t size) {
   script += '\n';
 
   FaultyFs fs;
-  Editor ed;
-  ed.fs = &fs;
-  ed.io.in = fmemopen(script.data(), script.size(), "r");
-  char* printed = nullptr;
-  std::size_t printed_size = 0;
-  ed.io.out = open_memstream(&printed, &printed_size);
-  char name[] = "brenik";
-  char doc_name[] = "doc";
-  char* argv[] = {name, doc_name, nullptr};
+  Session session(script, fs);
+  Editor& ed = session.ed;
   std::string fault;
   const std::vector<std::string> expected = ExpectedLines(doc, width + 1);
   const bool fits = expected.size() <= static_cast<std::size_t>(lines);
-  if (StartUp(ed, (data[2] & 1) != 0 ? 2 : 1, argv) == Flow::kFatal) {
+  if (session.Start((data[2] & 1) != 0 ? std::vector<std::string>{"doc"}
+                                       : std::vector<std::string>{}) == 1) {
     fault = (data[2] & 1) == 0 || fits ? "start-up failed" : "";
   } else if ((data[2] & 1) != 0) {
     for (int k = 0; k < lines && fault.empty(); ++k) {
@@ -123,8 +117,7 @@ inline std::string SessionFault(const std::uint8_t* data, std::size_t size) {
   }
   if (fault.empty() && flow == Flow::kContinue) {
     const int status = RunEditor(ed);
-    std::fflush(ed.io.out);
-    const std::string out(printed, printed_size);
+    const std::string out = session.Printed();
     const std::string marker = "\nUnsaved changes were written to ";
     std::size_t at = out.rfind(marker);
     at = at == std::string::npos ? out.size() : at + marker.size();
@@ -133,9 +126,6 @@ inline std::string SessionFault(const std::uint8_t* data, std::size_t size) {
       fault = "unsaved work was not kept";
     }
   }
-  std::fclose(ed.io.in);
-  std::fclose(ed.io.out);
-  std::free(printed);
   return fault;
 }
 
