@@ -1,8 +1,6 @@
 // Any bytes as a settings file: the reader must leave every setting usable.
-#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 
 #include "core/commands.h"
 #include "settings/rc.h"

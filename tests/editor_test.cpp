@@ -7,14 +7,6 @@
 namespace brenik::testing {
 namespace {
 
-std::string Times(const std::string& step, int n) {
-  std::string script;
-  while (n-- > 0) {
-    script += step;
-  }
-  return script;
-}
-
 struct Case {
   std::string script;
   const char* at;    // the cursor in the last view, "line:position"
@@ -29,10 +21,10 @@ const char* const kDoc = "abcdef\nsecond\n";
 const Case kCases[] = {
     // Navigation.
     {"b\n", "1:1", kDoc},
-    {Times("n\n", 17) + "b\n", "1:15", kDoc},
+    {"n\nn\nn\nn\nn\nn\nn\nn\nn\nn\nn\nn\nn\nn\nn\nn\nn\nb\n", "1:15", kDoc},
     {"n\n,\n", "1:1", kDoc},
     {"n\n.\n.\n,\n", "2:1", kDoc},
-    {Times(".\n", 7), "6:1", kDoc},
+    {".\n.\n.\n.\n.\n.\n.\n", "6:1", kDoc},
     {"\n\n\n\n\n\n", "6:1", kDoc},
     {">\n>\n>\n<\n", "4:1", kDoc},
     {">\n<\n<\n", "1:1", kDoc},
@@ -59,7 +51,7 @@ const Case kCases[] = {
     {"G\n10\nXY\n", "2:10", "abcdef   XY\nsecond\n"},
     {"G\n15\nXYZ\nG\n16\nW\n", "3:16", "abcdef        X\nsecond\n", {"At End Of Line"}},
     {"L\nX\nY\nL\nZ\n", "2:1", "Zbcdef\nsecond\n", {"Line Lock On", "Line Lock Off"}},
-    {Times(".\n", 5) + "X\nY\n", "6:1", "abcdef\nsecond\n\n\n\nY\n"},
+    {".\n.\n.\n.\n.\nX\nY\n", "6:1", "abcdef\nsecond\n\n\n\nY\n"},
     // Line operations.
     {"d\n", "1:1", "\nsecond\n"},
     {".\nd\n", "2:1", "abcdef\n"},
@@ -77,7 +69,7 @@ const Case kCases[] = {
     {"n\nn\nt\n", "1:3", "ab\nsecond\n"},
     {"i\n0123456789\nT\n", "2:1", "\n012345678second\n",
      {"Insert was truncated because the line would have exceeded 16"}},
-    {Times(".\n", 5) + "X\nT\n", "6:1", "abcdef\nsecond\n\n\n\nX\n"},
+    {".\n.\n.\n.\n.\nX\nT\n", "6:1", "abcdef\nsecond\n\n\n\nX\n"},
     // Clip memory.
     {"n\nc\n3\n.\nv\n", "2:1", "abcdef\nbcdond\n"},
     {"c\n9\n.\nV\n", "2:1", "abcdef\nabcdefsecond\n", {"Copy size will be shortened to 6"}},
