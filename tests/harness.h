@@ -111,6 +111,17 @@ inline Outcome RunSession(const std::string& script, const std::vector<std::stri
   return o;
 }
 
+/// The first of `parts` that `out` does not say after the ones before it; "" when it says all.
+inline std::string Unsaid(const std::string& out, const std::vector<const char*>& parts) {
+  std::size_t from = 0;
+  for (const char* part : parts) {
+    if ((from = out.find(part, from)) == std::string::npos) {
+      return part;
+    }
+  }
+  return "";
+}
+
 /// Six lines of at most 15 characters, two to a page: short outputs, every limit within reach.
 inline constexpr const char* kTinyRc = "max_lines=6\nmax_char=15\nlines_per_page=2\n";
 
