@@ -16,7 +16,7 @@ class FaultyFs : public PosixFileSystem {
  public:
   enum Call { kOpen, kRead, kWrite, kFsync, kClose, kLstat, kRename, kUnlink, kFchown, kEnd };
 
-  /// The n-th call of `kind` from now on fails with `error`; one of a read with 0 ends the file.
+  /// The n-th call of `kind` from now on fails with `error`; a read or write with 0 moves nothing.
   void Fail(Call kind, int nth, int error) { fail_[kind] = {count_[kind] + nth, error}; }
   /// Every write moves at most this many bytes.
   std::size_t write_limit = 1 << 30;
@@ -34,7 +34,8 @@ class FaultyFs : public PosixFileSystem {
   }
   ssize_t Write(int fd, const void* buffer, std::size_t size) override {
     Note("write");
-    return Refused(kWrite) ? -1 : PosixFileSystem::Write(fd, buffer, std::min(size, write_limit));
+    return Refused(kWrite) ? (errno != 0 ? -1 : 0)
+                           : PosixFileSystem::Write(fd, buffer, std::min(size, write_limit));
   }
   int Fsync(int) override { return Note("fsync"), Refused(kFsync) ? -1 : 0; }
   int Close(int fd) override {

@@ -29,25 +29,29 @@ struct Case {
 const char* const kOld = "echo old >doc";
 const std::vector<std::string> kDoc = {"doc"};
 const char* const kKept = "[ \"$(cat doc)\" = old ] && ! ls -A | grep -q brenik-save";
-const char* const kNew = "[ \"$(cat doc)\" = new ] && ! ls -A | grep -q brenik-save";
+const char* const kNew = "[ \"$(cat doc)\" = new ] && ! ls -A | grep -q save";
+
+// A save of "new" over "old" that fails as `message` says when the n-th call of a kind fails.
+Case SaveFails(const char* message, Fs::Call call, int nth, int error) {
+  return {kOld, kDoc, "new\nS\n", {message, "written to doc.save"}, kKept, {{call, nth, error}}};
+}
 
 // One case a row or two, as a table reads best.
 // clang-format off
 const Case kCases[] = {
     // Saves that fail leave the old file whole, no temporary file, and the work unsaved.
-    {kOld, kDoc, "new\nS\n", {"Cannot save to doc: Input/output error", "written to doc.save"},
-     kKept, {{Fs::kFsync, 1, EIO}}},
-    {kOld, kDoc, "new\nS\n", {"Cannot save to doc: No space left on device"}, kKept, {{Fs::kWrite, 1, ENOSPC}}},
-    {kOld, kDoc, "new\nS\n", {"Cannot save to doc: Invalid cross-device link"}, kKept,
-     {{Fs::kRename, 1, EXDEV}}},
-    {kOld, kDoc, "new\nS\n", {"Cannot save to doc: Bad file descriptor"}, kKept,
-     {{Fs::kClose, 4, EBADF}}},
-    {kOld, kDoc, "new\nS\n", {"Cannot save to doc: Permission denied"}, kKept,
-     {{Fs::kOpen, 3, EACCES}}},
-    {kOld, kDoc, "new\nS\n", {"Cannot save to doc: Disk quota exceeded"}, kKept,
-     {{Fs::kOpen, 4, EDQUOT}}},
-    {kOld, kDoc, "new\nS\n", {"Cannot save to doc: Permission denied"}, kKept,
-     {{Fs::kLstat, 1, EACCES}}},
+    SaveFails("Cannot save to doc: Input/output error", Fs::kFsync, 1, EIO),
+    SaveFails("Cannot save to doc: No space left on device", Fs::kWrite, 1, ENOSPC),
+    SaveFails("Cannot save to doc: Invalid cross-device link", Fs::kRename, 1, EXDEV),
+    SaveFails("Cannot save to doc: Bad file descriptor", Fs::kClose, 4, EBADF),
+    SaveFails("Cannot save to doc: Permission denied", Fs::kOpen, 3, EACCES),
+    SaveFails("Cannot save to doc: Disk quota exceeded", Fs::kOpen, 4, EDQUOT),
+    SaveFails("Cannot save to doc: Permission denied", Fs::kLstat, 1, EACCES),
+    SaveFails("Cannot save to doc: Input/output error", Fs::kWrite, 1, 0),
+    {kOld, kDoc, "new\n", {"written to brenik.save"}, "[ ! -e doc.save ] && [ $(cat brenik.save) = new ]",
+     {{Fs::kFsync, 1, EIO}}},
+    {"printf 'max_lines=2147483647\\nmax_char=2147483646\\n' >.brenik_rc", {}, "", {"Not enough memory "
+     "for 2147483647 lines of 2147483646 characters; lower max_lines or max_char in .brenik_rc\n"}},
     {kOld, kDoc, "new\nS\n", {"Cannot remove the temporary file ./.brenik-save-", "Cannot save"},
      "[ \"$(cat doc)\" = old ]", {{Fs::kFsync, 1, EIO}, {Fs::kUnlink, 1, EIO}}},
     // A folder that refuses a new file gets the text written in place.

@@ -111,11 +111,14 @@ inline Outcome RunSession(const std::string& script, const std::vector<std::stri
   return o;
 }
 
-/// The first of `parts` that `out` does not say after the ones before it; "" when it says all.
+/// The first of `parts` that `out` does not say after the ones before it, or that it does say
+/// anywhere when the part begins with '!'; "" when all is as the parts say.
 inline std::string Unsaid(const std::string& out, const std::vector<const char*>& parts) {
   std::size_t from = 0;
   for (const char* part : parts) {
-    if ((from = out.find(part, from)) == std::string::npos) {
+    const bool never = part[0] == '!';
+    if (never ? out.find(part + 1) != std::string::npos
+              : (from = out.find(part, from)) == std::string::npos) {
       return part;
     }
   }

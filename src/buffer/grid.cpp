@@ -14,9 +14,6 @@ namespace brenik {
 void LineGrid::FreeDeleter::operator()(char* p) const { std::free(p); }
 
 bool LineGrid::Allocate(int lines, int lsize) {
-  if (lines <= 0 || lsize <= 0) {
-    return false;
-  }
   const auto bytes = static_cast<std::uint64_t>(lines) * static_cast<std::uint64_t>(lsize);
   if (bytes > static_cast<std::uint64_t>(PTRDIFF_MAX)) {
     return false;

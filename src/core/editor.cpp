@@ -169,10 +169,9 @@ Flow RunOther(Editor& ed, Command command) {
       ed.column = 0;
       break;
     case kPositionEnd: {
+      // A slot holds at most lsize - 1 characters, so the end is a valid column.
       const LineGrid& grid = ed.grid;
-      const long long end =
-          ed.column + static_cast<long long>(std::strlen(grid.Slot(ed.line) + ed.column));
-      ed.column = static_cast<int>(std::min(end, static_cast<long long>(lsize - 1)));
+      ed.column += static_cast<int>(std::strlen(grid.Slot(ed.line) + ed.column));
       break;
     }
     case kLockTog:
