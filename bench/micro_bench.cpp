@@ -72,7 +72,7 @@ void BM_ReplaceAndInsert(benchmark::State& state) {
   LineGrid grid = Filled(static_cast<int>(state.range(0)), 32000);
   int count = 0;
   for (auto _ : state) {
-    Replace(500, 10, grid.lines(), "typed text", grid, Sink());
+    Replace(500, 10, "typed text", grid, Sink());
     if (CheckInsert(600, 5, count, "xyz", grid, Sink()) == 1) {
       Insert(600, 5, count, "xyz", grid);
     }

@@ -152,6 +152,7 @@ const Case kCases[] = {
     {"", {}, "+\necho hi\n=\nname\n", {"Enter new command or [enter] to keep current one\n",
                                        "Enter a filename to save to\n", "Saved to name"}},
     {"", {}, "=\nx\n=\n", {"There is no command in memory"}},
+    {"", {std::string(256, 'n')}, "", {"File name is longer than 255 characters\n"}},
 };
 // clang-format on
 

@@ -18,9 +18,6 @@ void SpaceFill(int line, int column, LineGrid& grid) {
 
 // Length of the text that starts at the column; 0 at or past the line's end.
 int LengthFrom(const LineGrid& grid, int line, int column) {
-  if (column >= grid.lsize()) {
-    return 0;
-  }
   const int length = LineLength(grid, line);
   return length > column ? length - column : 0;
 }
@@ -31,11 +28,7 @@ int LineLength(const LineGrid& grid, int line) {
   return static_cast<int>(strnlen(grid.Slot(line), static_cast<std::size_t>(grid.lsize())));
 }
 
-void Replace(int line, int column, int lines, const char* text, LineGrid& grid, std::FILE* out) {
-  if (line < 0 || line >= lines) {
-    std::fputs("Invalid Line Number\n", out);
-    return;
-  }
+void Replace(int line, int column, const char* text, LineGrid& grid, std::FILE* out) {
   const int lsize = grid.lsize();
   if (column >= lsize - 1) {
     std::fputs("At End Of Line\n", out);

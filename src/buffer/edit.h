@@ -8,8 +8,8 @@
 namespace brenik {
 
 /// Overwrites the line from `column` with `text`, filling a short line with spaces first.
-/// Refuses a line outside 0..lines-1 ("Invalid Line Number") or a column at the slot's end.
-void Replace(int line, int column, int lines, const char* text, LineGrid& grid, std::FILE* out);
+/// Refuses a column at the slot's end ("At End Of Line").
+void Replace(int line, int column, const char* text, LineGrid& grid, std::FILE* out);
 
 /// Settles how many characters of `text` fit when inserted at the column; 1 when more than 0.
 [[nodiscard]] int CheckInsert(int line, int column, int& count, const char* text,

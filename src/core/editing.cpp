@@ -156,7 +156,7 @@ void EnterText(Editor& ed, const char* input) {
     text = escaped;
   }
   SaveLineForUndo(ed);
-  Replace(ed.line, ed.column, ed.grid.lines(), text, ed.grid, ed.io.out);
+  Replace(ed.line, ed.column, text, ed.grid, ed.io.out);
   Record(ed, kLineEdit, ed.line);
   if (ed.line < ed.grid.lines() - 1 && !ed.line_lock) {
     ++ed.line;
