@@ -2,6 +2,8 @@
 // editing commands after start-up. Every allocation goes through malloc, which this program
 // interposes, so C++ and C allocations are both seen. Prints the count; the target is 0.
 #include <dlfcn.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstddef>
 #include <cstdio>
@@ -58,12 +60,13 @@ int main() {
   brenik::testing::TempDir directory;
   brenik::testing::FaultyFs fs;
   brenik::Editor ed;
-  ed.io.in = fmemopen(script.data(), script.size(), "r");
+  ed.io.in = memfd_create("script", 0);
+  if (write(ed.io.in, script.data(), script.size()) != static_cast<ssize_t>(script.size()) ||
+      lseek(ed.io.in, 0, SEEK_SET) != 0) {
+    return 1;
+  }
   ed.io.out = std::fopen("/dev/null", "w");
   ed.fs = &fs;
-  // As the program does at start-up, so that the first read does not allocate in the loop.
-  static char input_buffer[1 << 16];
-  std::setvbuf(ed.io.in, input_buffer, _IOFBF, sizeof input_buffer);
   char name[] = "brenik";
   char* argv[] = {name, nullptr};
   if (brenik::StartUp(ed, 1, argv) != brenik::Flow::kContinue) {

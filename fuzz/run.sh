@@ -1,12 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each on a temporary copy of its seed corpus;
-# fails when any input crashes, leaks, hangs or breaks a check.
-#
-#   bash fuzz/run.sh [seconds per target, default 60] [seed, default 1]
-#
-# A fixed seed repeats a run exactly; seed 0 draws fresh ones (`bash fuzz/run.sh 3600 0` looks
-# further). A crashing input is kept in build-fuzz/fuzz-artifacts/<target>/ and replays with
-# `build-fuzz/fuzz/<target> <file>`.
+# fails when any input crashes, leaks, hangs or breaks a check. A crashing input is kept in
+# build-fuzz/fuzz-artifacts/<target>/.   Usage: bash fuzz/run.sh [seconds per target] [seed]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60} seed=${2:-1} build=$PWD/build-fuzz

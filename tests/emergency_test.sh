@@ -26,12 +26,6 @@ kept() { # kept WHAT FILE TEXT
 }
 none() { [ -z "$(find "$work" -name '*.save*')" ] || fail "$1 wrote $(ls "$work")"; }
 
-for sig in HUP TERM INT; do
-  start notes.txt && printf 'first line\nsecond line\n' >&3
-  wait_until grep -qs '^Editing 3:1 ' "$work/out" && kill -s "$sig" "$pid"
-  stop "SIG$sig" 1 && kept "SIG$sig" notes.txt.save $'first line\nsecond line'
-  grep -q 'notes.txt.save' "$work/out" || fail "SIG$sig: the emergency file is not named"
-done
 start notes.txt && wait_until grep -qs '^Editing 1:1 ' "$work/out" && kill -s TERM "$pid"
 stop "SIGTERM without changes" 1 && none "SIGTERM without changes"
 
@@ -41,6 +35,30 @@ printf 'typed\n' >&3 && exec 3>&- && stop "the end of input" 1
 [ "$(cat "$work"/notes.txt.save{,.1})" = oldold ] || fail "an existing file was overwritten"
 kept "the end of input" notes.txt.save.2 typed
 start && printf 'g\n3\n' >&3 && exec 3>&- && stop "a clean end" 0 && none "a clean end"
+
+# Each signal ends the editor while it waits for input, while it prints to a pipe nobody reads,
+# and while a save fills a pipe nobody reads: that save is carried through, so nothing is unsaved.
+writing() { [[ $(cat "/proc/$pid/wchan" 2>/dev/null) == *pipe_write* ]]; }
+for sig in HUP TERM INT; do
+  start notes.txt && printf 'first line\nsecond line\n' >&3
+  wait_until grep -qs '^Editing 3:1 ' "$work/out" && kill -s "$sig" "$pid"
+  stop "SIG$sig" 1 && kept "SIG$sig" notes.txt.save $'first line\nsecond line'
+  grep -q 'notes.txt.save' "$work/out" || fail "SIG$sig: the emergency file is not named"
+  work=$(mktemp -d -p "$root") && mkfifo "$work/out"
+  { echo typed && yes '>' | head -n 20000; } >"$work/in"
+  (cd "$work" && exec "$bin" notes.txt <in >out) &
+  pid=$! && exec 4<"$work/out"
+  wait_until writing && kill -s "$sig" "$pid" || fail "SIG$sig: the view was not printing"
+  cat <&4 >/dev/null & stop "SIG$sig while printing" 1 && kept "SIG$sig" notes.txt.save typed
+  exec 4<&- && work=$(mktemp -d -p "$root") && mkfifo "$work/fifo"
+  { printf '%0200d\n' $(seq 400) && printf 's\nfifo\no\nafter\n'; } >"$work/in"
+  (cd "$work" && exec "$bin" <in >/dev/null) &
+  pid=$! && exec 5<>"$work/fifo"
+  wait_until writing && kill -s "$sig" "$pid" || fail "SIG$sig: the save was not writing"
+  bytes=$(timeout 60 head -c 80400 <&5 | wc -c) && stop "SIG$sig while saving" 1
+  [ "$bytes" = 80400 ] && none "SIG$sig while saving" || fail "SIG$sig: the save was cut"
+  exec 5<&-
+done
 
 # Output to a closed pipe ends the editor and keeps the work; the limit only stops a spinning one.
 work=$(mktemp -d -p "$root")

@@ -20,10 +20,9 @@ class FaultyFs : public PosixFileSystem {
   void Fail(Call kind, int nth, int error) { fail_[kind] = {count_[kind] + nth, error}; }
   /// Every write moves at most this many bytes.
   std::size_t write_limit = 1 << 30;
-  /// "open NAME" (a temporary file shows as "open temp"), "write", "fsync", "rename", ...
+  /// "open NAME" (a temporary file shows as "open temp"), "write", "fsync", "rename", ... and
+  /// "run COMMAND" for a command line that would have run.
   std::string log;
-  /// The command lines that would have run.
-  std::vector<std::string> commands;
 
   int Open(const char* path, int flags, mode_t mode) override {
     Note("open " + std::string(std::strstr(path, ".brenik-save-") ? "temp" : path));
@@ -61,7 +60,7 @@ class FaultyFs : public PosixFileSystem {
   int Fchown(int fd, uid_t owner, gid_t group) override {
     return Refused(kFchown) ? -1 : PosixFileSystem::Fchown(fd, owner, group);
   }
-  int System(const char* command) override { return commands.push_back(command), 0; }
+  int System(const char* command) override { return Note("run " + std::string(command)), 0; }
 
  private:
   void Note(const std::string& call) { log += (log.empty() ? "" : ", ") + call; }

@@ -29,6 +29,8 @@ struct Case {
 const char* const kOld = "echo old >doc";
 const std::vector<std::string> kDoc = {"doc"};
 const char* const kKept = "[ \"$(cat doc)\" = old ] && ! ls -A | grep -q brenik-save";
+const char* const kLaunch = "echo old >doc; echo launch_command=touch x >>.brenik_rc";
+const std::string kLong(256, 'n');  // one character more than a name may have
 const char* const kNew = "[ \"$(cat doc)\" = new ] && ! ls -A | grep -q save";
 
 // A save of "new" over "old" that fails as `message` says when the n-th call of a kind fails.
@@ -46,11 +48,13 @@ const Case kCases[] = {
     SaveFails("Cannot save to doc: Bad file descriptor", Fs::kClose, 4, EBADF),
     SaveFails("Cannot save to doc: Permission denied", Fs::kOpen, 3, EACCES),
     SaveFails("Cannot save to doc: Disk quota exceeded", Fs::kOpen, 4, EDQUOT),
-    SaveFails("Cannot save to doc: Permission denied", Fs::kLstat, 1, EACCES),
+    SaveFails("Cannot save to doc: Permission denied", Fs::kLstat, 2, EACCES),
     SaveFails("Cannot save to doc: Input/output error", Fs::kWrite, 1, 0),
-    {kOld, kDoc, "new\n", {"written to brenik.save"}, "[ ! -e doc.save ] && [ $(cat brenik.save) = new ]",
+    {kOld, kDoc, "new\n", {"written to brenik.save"},
+     "[ ! -e doc.save ] && [ $(cat brenik.save) = new ]",
      {{Fs::kFsync, 1, EIO}}},
-    {"printf 'max_lines=2147483647\\nmax_char=2147483646\\n' >.brenik_rc", {}, "", {"Not enough memory "
+    {"printf 'max_lines=2147483647\\nmax_char=2147483646\\n' >.brenik_rc", {}, "",
+     {"Not enough memory "
      "for 2147483647 lines of 2147483646 characters; lower max_lines or max_char in .brenik_rc\n"}},
     {kOld, kDoc, "new\nS\n", {"Cannot remove the temporary file ./.brenik-save-", "Cannot save"},
      "[ \"$(cat doc)\" = old ]", {{Fs::kFsync, 1, EIO}, {Fs::kUnlink, 1, EIO}}},
@@ -63,7 +67,8 @@ const Case kCases[] = {
     {"echo old >real; ln -s real doc", kDoc, "new\nS\n", {"Saved to doc"},
      "[ -L doc ] && [ \"$(cat real)\" = new ]"},
     {"echo old >doc; ln doc twin", kDoc, "new\nS\n", {"Saved to doc"},
-     "[ \"$(cat twin)\" = new ] && [ \"$(stat -c %h doc)\" = 2 ]", {}, "open doc, write, write, fsync"},
+     "[ \"$(cat twin)\" = new ] && [ \"$(stat -c %h doc)\" = 2 ]", {},
+     "open doc, write, write, fsync"},
     {"echo old >doc; ln doc twin", kDoc, "new\nS\n",
      {"Cannot save to doc: Input/output error; it was rewritten in place and may be incomplete"},
      "true", {{Fs::kWrite, 1, EIO}}},
@@ -77,7 +82,8 @@ const Case kCases[] = {
     {kOld, kDoc, "new\nS\n", {"Saved to doc"}, kNew, {},
      "open temp, write, write, fsync, rename, open ., fsync"},
     // The save-as dialog.
-    {kOld, kDoc, "s\nx\ns\ndoc\nother\ns\ndoc\no\n", {"x' to return", "Saved to other", "Saved to doc"}, kKept},
+    {kOld, kDoc, "s\nx\ns\ndoc\nother\ns\ndoc\no\n",
+     {"x' to return", "Saved to other", "Saved to doc"}, kKept},
     {"echo old >doc; echo a >a; echo o >o", kDoc, "new\ns\ndoc\na\no\nb\n",
      {"The file already exists.\nEnter a new filename or 'o' to overwrite\n", "File exists. Try",
       "File exists. Try again\n", "Saved to b"},
@@ -94,13 +100,16 @@ const Case kCases[] = {
     {kOld, kDoc, "", {"Cannot open doc: Input/output error"}, "true", {{Fs::kRead, 3, EIO}}},
     {kOld, kDoc, "", {"Cannot open doc: only 0 of its 4 bytes could be read"}, "true",
      {{Fs::kRead, 3, 0}}},
-    {"printf 'ab\\0cd\\nef\\n' >doc", kDoc, "S\n",
+    {"printf 'ab\\0cd\\nef\\n' >doc", kDoc, "Y\nS\n",
      {"Read 9 bytes, 0 Lines Generated\nWarning! A zero byte at offset 2 ends the text; the 6 "
-      "bytes from there on are not loaded\n",
-      "[1] ab\n"}},
+      "bytes from there on are not loaded\n\nWarning!! Only 25.0 percent", "[1] ab\n"}},
     {"printf '1\\n2\\n3\\n4\\n5\\n6\\n7' >doc", kDoc, "",
      {"Read 13 bytes, 6 Lines Generated\nWarning! The last 1 byte(s) of the text did not fit into "
-      "6 lines and are not loaded\n"}},
+      "6 lines and are not loaded\n\nWarning!! Only 92.3 percent"}},
+    {"printf '1\\n2\\n3\\n4\\n5\\n0123456789abcdefX\\n' >doc", kDoc, "Y\n",
+     {"Warning! The last 2 byte(s) of the text did not fit into 6 lines", "Only 96.3 percent"}},
+    {"printf 'max_lines=1\\nmax_char=3000\\n' >.brenik_rc; printf %3000s\\nb >doc", kDoc, "Y\n",
+     {"Only 99.9 percent"}},
     {"printf '123456789012345678\\n1\\n2\\n3\\n4\\n5\\n6\\n7\\n' >doc", kDoc, "Y\nS\n",
      {"WARNING!  Line 1 is being split\n6 Lines Generated\n\nWarning!! Only 84.4 percent of the "
       "data was loaded!\nThe unloaded data will be lost if you save to the same filename!\nDo "
@@ -119,7 +128,8 @@ const Case kCases[] = {
      {"Enter a filename to save to\n", "Saved to doc\nNext, enter a new filename to open\n",
       "Opened doc"},
      "[ \"$(cat doc)\" = new ]"},
-    {kOld, kDoc, "new\nO\ns\n", {"Cannot save to doc", "Editing 2:1 doc"}, "true", {{Fs::kFsync, 1, EIO}}},
+    {kOld, kDoc, "new\nO\ns\n", {"Cannot save to doc", "Editing 2:1 doc"}, "true",
+     {{Fs::kFsync, 1, EIO}}},
     {"printf '1\\n2\\n3\\n4\\n5\\n6\\n7\\n8\\n' >big", kDoc, "new\nO\nbig\nn\nS\n",
      {"File big was not opened\n", "Editing 2:1 doc"}, "[ \"$(cat doc)\" = new ]"},
     {"", kDoc, "O\nnone\nnew\nS\n", {"File none not found!", "Saved to none"}, "[ -f none ]"},
@@ -152,7 +162,28 @@ const Case kCases[] = {
     {"", {}, "+\necho hi\n=\nname\n", {"Enter new command or [enter] to keep current one\n",
                                        "Enter a filename to save to\n", "Saved to name"}},
     {"", {}, "=\nx\n=\n", {"There is no command in memory"}},
-    {"", {std::string(256, 'n')}, "", {"File name is longer than 255 characters\n"}},
+    // A command from the settings file runs only once agreed to; a typed one runs at once.
+    {kLaunch, kDoc, "new\n+\n\n=\nn\n=\nyes\n=\n", {"Command in memory", "Run touch x, the command "
+     "from .brenik_rc? Enter 'y' to save and run it\n\nEditing", "run it\n\nEditing",
+     "run it\n\nUnsaved changes were written"}, kKept},
+    {kLaunch, {}, "new\n=\ny\n" + kLong + "\n", {"save to\nThe answer was longer"}, kKept},
+    {kLaunch, kDoc, "new\n=\ny\n=\n", {"run it\nSaved to doc\n", "  > Saved to doc"}, kNew, {},
+     "run touch x, open doc"},
+    {"", {}, "+\necho \x01\n+\n" + kLong + "\n+\n\n", {"Command in memory = echo ?\n",
+     "The answer was longer than 255 characters and was not used\n", "= echo ?\n"}},
+    // Names: a line too long is refused whole, and a control byte is shown as '?'.
+    {kOld, kDoc, "s\n" + kLong + "\ns\n" + kLong.substr(1) + "\n", {"longer than 255 characters "
+     "and was not used\n\nEditing 1:1 doc", "Saved to nnn"}, "[ -f $(printf 'n%.0s' $(seq 255)) ]"},
+    {kOld, kDoc, "s\n\n" + kLong + "\ns\ndoc\n" + kLong + "\n",
+     {"return\nEnter a filename to save to\nThe answer was longer", "not used\n\nEditing 1:1 doc",
+      "overwrite\nThe answer", "not used\n\nEditing 1:1 doc"}},
+    {"", {}, "new\nO\ns\nfirst\n" + kLong + "\n", {"Saved to first\nNext,",
+     "was not used\n\nEditing 2:1 \n"}, "[ \"$(cat first)\" = new ]"},
+    {"", {"a\x01" "b"}, "new\n", {"File a?b not found!", "1:1 a?b\n", "written to a?b.save"}},
+    {"touch doc.save", kDoc, "", {"An earlier session left unsaved work in doc.save\n\nEditing"}},
+    {"", {kLong}, "", {"File name is longer than 255 characters\n"}},
+    {"rm .brenik_rc", {"--help"}, "", {"Usage: brenik [FILE]\n"}, "[ ! -e .brenik_rc ]"},
+    {"rm .brenik_rc", {"--version"}, "", {"Brenik 1.03.2\n"}, "[ ! -e .brenik_rc ]"},
 };
 // clang-format on
 

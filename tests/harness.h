@@ -2,6 +2,7 @@
 // run in-process on a script, over the real file system of that directory.
 #pragma once
 
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -60,26 +61,27 @@ inline std::string SavedText(LineGrid& grid) {
 /// The editor on a script as its standard input, printing into memory, in this directory.
 class Session {
  public:
-  Session(std::string script, FileSystem& fs) : script_(std::move(script)) {
-    // fmemopen refuses a size of 0.
-    ed.io.in = script_.empty() ? std::fopen("/dev/null", "r")
-                               : fmemopen(script_.data(), script_.size(), "r");
+  Session(const std::string& script, FileSystem& fs) {
+    ed.io.in = memfd_create("script", 0);
+    static_cast<void>(write(ed.io.in, script.data(), script.size()));
+    lseek(ed.io.in, 0, SEEK_SET);
     ed.io.out = open_memstream(&printed_, &size_);
     ed.fs = &fs;
   }
   ~Session() {
-    std::fclose(ed.io.in);
+    close(ed.io.in);
     std::fclose(ed.io.out);
     std::free(printed_);
   }
-  /// Start-up as `brenik ARGS...`; its exit status when it ends the program, else -1.
+  /// Start-up as `brenik ARGS...`; the exit status when it ends the program, else -1.
   int Start(std::vector<std::string> args) {
     args.insert(args.begin(), "brenik");
     std::vector<char*> argv;
     for (std::string& arg : args) {
       argv.push_back(arg.data());
     }
-    return StartUp(ed, static_cast<int>(argv.size()), argv.data()) == Flow::kFatal ? 1 : -1;
+    const Flow flow = StartUp(ed, static_cast<int>(argv.size()), argv.data());
+    return flow == Flow::kFatal ? 1 : flow == Flow::kQuit ? 0 : -1;
   }
   std::string Printed() {
     std::fflush(ed.io.out);
@@ -88,7 +90,6 @@ class Session {
   Editor ed;
 
  private:
-  std::string script_;
   char* printed_ = nullptr;
   std::size_t size_ = 0;
 };

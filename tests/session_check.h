@@ -82,7 +82,10 @@ inline std::string SessionFault(const std::uint8_t* data, std::size_t size) {
   Editor& ed = session.ed;
   std::string fault;
   const std::vector<std::string> expected = ExpectedLines(doc, width + 1);
-  const bool fits = expected.size() <= static_cast<std::size_t>(lines);
+  // Only a load that leaves text out may ask, and only a declined question stops start-up.
+  const std::size_t text_size = doc.size() - (!doc.empty() && doc.back() == '\n' ? 1 : 0);
+  const bool fits =
+      expected.size() <= static_cast<std::size_t>(lines) && doc.find('\0') >= text_size;
   if (session.Start((data[2] & 1) != 0 ? std::vector<std::string>{"doc"}
                                        : std::vector<std::string>{}) == 1) {
     fault = (data[2] & 1) == 0 || fits ? "start-up failed" : "";
@@ -97,9 +100,9 @@ inline std::string SessionFault(const std::uint8_t* data, std::size_t size) {
   std::vector<char> input(static_cast<std::size_t>(width) + 1);
   Flow flow = Flow::kContinue;
   int step = 0;
-  while (fault.empty() && flow == Flow::kContinue && !ed.io.ended &&
-         std::fgets(input.data(), width + 1, ed.io.in) != nullptr) {
-    input[std::strcspn(input.data(), "\n")] = '\0';
+  // A line cut off is never a command: as the loop does, it is entered as text.
+  while (fault.empty() && flow == Flow::kContinue &&
+         ReadLine(ed.io, input.data(), width) != Line::kEnd) {
     const std::string before = GridBytes(ed.grid);
     const bool undo_key = std::strcmp(input.data(), ed.settings.keys[kUndo].data()) == 0;
     const bool opens = std::strcmp(input.data(), ed.settings.keys[kOpen].data()) == 0;
@@ -118,11 +121,16 @@ inline std::string SessionFault(const std::uint8_t* data, std::size_t size) {
   if (fault.empty() && flow == Flow::kContinue) {
     const int status = RunEditor(ed);
     const std::string out = session.Printed();
-    const std::string marker = "\nUnsaved changes were written to ";
-    std::size_t at = out.rfind(marker);
-    at = at == std::string::npos ? out.size() : at + marker.size();
-    const std::string saved = ReadFile(out.substr(at, out.find('\n', at) - at));
-    if (status != (ed.modified ? 1 : 0) || (ed.modified && saved != SavedText(ed.grid))) {
+    // The name is printed as shown, so the file is looked for by its shown name.
+    bool kept = false;
+    for (const auto& entry : std::filesystem::directory_iterator(".")) {
+      const std::string name = entry.path().filename();
+      const std::string said =
+          "\nUnsaved changes were written to " + std::string(Shown(name.c_str()).c_str());
+      kept = kept ||
+             (out.find(said + "\n") != std::string::npos && ReadFile(name) == SavedText(ed.grid));
+    }
+    if (status != (ed.modified ? 1 : 0) || (ed.modified && !kept)) {
       fault = "unsaved work was not kept";
     }
   }

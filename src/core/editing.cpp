@@ -9,7 +9,8 @@ namespace brenik {
 
 namespace {
 
-// Reads a 1-based line number; false when input ended. `target` is 0-based, unchecked.
+// Reads a 1-based line number; false when input ended or the answer was refused. `target` is
+// 0-based, unchecked.
 bool AskLine(Editor& ed, const char* verb, int& target) {
   std::fprintf(ed.io.out, "%s line %i to where?\n", verb, ed.line + 1);
   long answer = 0;
@@ -20,7 +21,8 @@ bool AskLine(Editor& ed, const char* verb, int& target) {
   return true;
 }
 
-// Reads a character count; false when input ended or the count is negative.
+// Reads a character count; false when input ended, the answer was refused, or the count is
+// negative.
 bool AskSize(Editor& ed, const char* prompt, int& size) {
   std::fprintf(ed.io.out, "%s\n", prompt);
   long answer = 0;
@@ -120,7 +122,7 @@ void InsertText(Editor& ed, const char* text) {
 
 void NewInsert(Editor& ed) {
   std::fputs("Enter string to insert\n", ed.io.out);
-  if (ReadAnswer(ed.io, ed.insert_text.data(), ed.grid.lsize())) {
+  if (ReadText(ed.io, ed.insert_text.data(), ed.grid.lsize() - 1) != Line::kEnd) {
     InsertText(ed, ed.insert_text.data());
   }
 }

@@ -20,6 +20,13 @@ namespace brenik {
 namespace {
 
 constexpr const char* kBanner = "\nBrenik 1.03.2 by the Brenik developers\n";
+constexpr const char* kUsage =
+    "Usage: brenik [FILE]\n"
+    "Edit FILE, a plain text file, one line at a time; 'h' in the editor lists the keys.\n"
+    "The settings are read from .brenik_rc in the current folder, which is made when missing.\n"
+    "  --help     show this and exit\n"
+    "  --version  show the version and exit\n"
+    "A file named like an option is reached as ./--help. The manual page has the rest.\n";
 
 void Allocate(std::vector<char>& buffer, int size) {
   buffer.assign(static_cast<std::size_t>(size), '\0');
@@ -37,7 +44,7 @@ int MatchCommand(const CommandKeys& keys, const char* input) {
 
 void JumpLine(Editor& ed) {
   std::fputs("Enter jump string\n", ed.io.out);
-  if (!ReadAnswer(ed.io, ed.jump.data(), ed.grid.lsize())) {
+  if (ReadText(ed.io, ed.jump.data(), ed.grid.lsize() - 1) == Line::kEnd) {
     return;
   }
   const char* from = static_cast<const LineGrid&>(ed.grid).Slot(ed.line) + ed.column;
@@ -51,7 +58,7 @@ void JumpLine(Editor& ed) {
 
 void JumpDoc(Editor& ed) {
   std::fputs("Enter jump string\n", ed.io.out);
-  if (!ReadAnswer(ed.io, ed.jump.data(), ed.grid.lsize())) {
+  if (ReadText(ed.io, ed.jump.data(), ed.grid.lsize() - 1) == Line::kEnd) {
     return;
   }
   const LineGrid& grid = ed.grid;
@@ -92,9 +99,14 @@ void PageLength(Editor& ed) {
 }
 
 Flow Quit(Editor& ed) {
+  if (ed.modified) {
+    std::fputs("The document has changes that were not saved; quitting loses them\n", ed.io.out);
+  }
   std::fputs("Enter 'q' again to quit or anything else to continue\n", ed.io.out);
-  if (ReadRaw(ed.io, ed.input.data(), ed.grid.lsize()) &&
-      std::strcmp(ed.input.data(), "q\n") == 0) {
+  // Only the letter q and its line end quit: a longer line or one cut off by the end of the
+  // input is anything else.
+  if (Answered(ed.io, ReadLine(ed.io, ed.input.data(), ed.grid.lsize() - 1), ed.input.data(),
+               "q")) {
     return Flow::kQuit;
   }
   return Flow::kContinue;
@@ -107,6 +119,7 @@ void NoteSave(Editor& ed, SaveResult result) {
 }
 
 Flow OpenCommand(Editor& ed) {
+  const std::string name_before = ed.file_name;
   bool saved = false;
   const OpenResult result =
       Open(kPromptMode, ed.open_path, ed.grid, ed.file_name, ed.io, *ed.fs, saved);
@@ -117,6 +130,9 @@ Flow OpenCommand(Editor& ed) {
     case OpenResult::kLoaded:
       ed.modified = false;
       ed.file_name = ed.open_path;
+      // The record holds a line of the document that is gone; the clip memory stays, so that
+      // text can be carried from one file to another.
+      ed.undo.mode = kNone;
       break;
     case OpenResult::kNotFound:
       // The first save then creates the file that was asked for.
@@ -124,6 +140,9 @@ Flow OpenCommand(Editor& ed) {
       break;
     case OpenResult::kFatal:
       return Flow::kFatal;
+    case OpenResult::kRefusedName:
+      ed.file_name = name_before;
+      break;
     case OpenResult::kCancelled:
     case OpenResult::kRefused:
       break;
@@ -204,11 +223,17 @@ Flow RunOther(Editor& ed, Command command) {
     case kPageLength:
       PageLength(ed);
       break;
-    case kSavePrompt:
-      if (DefineSaveName(ed.file_name, ed.io, *ed.fs) == 1) {
-        NoteSave(ed, Save(ed.file_name, ed.grid, ed.io, *ed.fs));
+    case kSavePrompt: {
+      // An empty name leads to the plain name prompt; a refusal there restores the name too.
+      const std::string name_before = ed.file_name;
+      if (DefineSaveName(ed.file_name, ed.io, *ed.fs) == 1 &&
+          Save(ed.file_name, ed.grid, ed.io, *ed.fs) == SaveResult::kSaved) {
+        ed.modified = false;
+      } else if (ed.file_name.empty()) {
+        ed.file_name = name_before;
       }
       break;
+    }
     case kSaveOverwrite:
       NoteSave(ed, Save(ed.file_name, ed.grid, ed.io, *ed.fs));
       break;
@@ -218,10 +243,11 @@ Flow RunOther(Editor& ed, Command command) {
       Help(s.keys, lines, lsize, ed.io);
       break;
     case kCommandExec:
-      NoteSave(ed, CommandExec(s.launch_command, ed.file_name, ed.grid, ed.io, *ed.fs));
+      NoteSave(ed, CommandExec(s.launch_command, s.launch_confirmed, ed.file_name, ed.grid, ed.io,
+                               *ed.fs));
       break;
     case kCommandEdit:
-      SetCommand(s.launch_command, ed.io);
+      SetCommand(s.launch_command, s.launch_confirmed, ed.io);
       break;
     case kQuit:
       return Quit(ed);
@@ -234,11 +260,22 @@ Flow RunOther(Editor& ed, Command command) {
 }  // namespace
 
 Flow StartUp(Editor& ed, int argc, char** argv) {
+  // Only these exact words are options; every other first argument names a file, and a file
+  // named like an option is reached as ./--help.
+  if (argc > 1 && std::strcmp(argv[1], "--help") == 0) {
+    std::fputs(kUsage, ed.io.out);
+    return Flow::kQuit;
+  }
+  if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
+    std::fputs("Brenik 1.03.2\n", ed.io.out);
+    return Flow::kQuit;
+  }
   std::fputs(kBanner, ed.io.out);
   ed.file_name.clear();
   ed.open_path.clear();
   Settings& s = ed.settings;
   s.launch_command.clear();
+  s.launch_confirmed = false;
   MakeKeys(s.names);
   SetDefaultValues(s.keys);
   s.show_numbers = 1;
@@ -270,8 +307,8 @@ Flow StartUp(Editor& ed, int argc, char** argv) {
   if (argc > 1) {
     const char* name = argv[1];
     // A shortened name could name some other file, so a long one is refused whole.
-    if (std::strlen(name) >= static_cast<std::size_t>(kNameBufferSize)) {
-      std::fprintf(ed.io.out, "File name is longer than %i characters\n", kNameBufferSize - 1);
+    if (std::strlen(name) > static_cast<std::size_t>(kNameLimit)) {
+      std::fprintf(ed.io.out, "File name is longer than %i characters\n", kNameLimit);
       return Flow::kFatal;
     }
     ed.open_path = name;
@@ -288,8 +325,17 @@ Flow StartUp(Editor& ed, int argc, char** argv) {
       case OpenResult::kLoaded:
       case OpenResult::kNotFound:
       case OpenResult::kCancelled:
+      case OpenResult::kRefusedName:
         break;
     }
+  }
+  // Work kept by an earlier session that ended without quitting may be waiting there.
+  const bool named = argc > 1 && argv[1][0] != '\0';
+  const std::string emergency = named ? std::string(argv[1]) + ".save" : "brenik.save";
+  struct stat info = {};
+  if (ed.fs->Lstat(emergency.c_str(), &info) == 0) {
+    std::fprintf(ed.io.out, "An earlier session left unsaved work in %s\n",
+                 Shown(emergency.c_str()).c_str());
   }
   ed.line = 0;
   ed.column = 0;
@@ -318,9 +364,9 @@ int EndAbruptly(Editor& ed, int clean_status) {
   if (!ed.modified) {
     return clean_status;
   }
-  char written[kNameBufferSize + 16];
+  char written[kNameLimit + 17];
   if (EmergencySave(ed.file_name, ed.grid, *ed.fs, written, sizeof written)) {
-    std::fprintf(ed.io.out, "\nUnsaved changes were written to %s\n", written);
+    std::fprintf(ed.io.out, "\nUnsaved changes were written to %s\n", Shown(written).c_str());
   } else {
     std::fputs("\nThe unsaved changes could not be written anywhere\n", ed.io.out);
   }
@@ -334,14 +380,19 @@ int RunEditor(Editor& ed) {
   for (;;) {
     Display(ed.line, ed.column, ed.settings.page_length - 1, ed.grid, ed.settings.show_numbers,
             ed.file_name.c_str(), ed.io.out);
-    if (!ReadRaw(ed.io, input, ed.grid.lsize())) {
+    const Line line = ReadText(ed.io, input, ed.grid.lsize() - 1);
+    if (line == Line::kEnd) {
       break;
     }
-    if (std::strcmp(input, "\n") == 0 && ed.line < ed.grid.lines() - 1) {
+    if (Answered(ed.io, line, input, "") && ed.line < ed.grid.lines() - 1) {
       ++ed.line;
       continue;
     }
-    input[std::strcspn(input, "\n")] = '\0';
+    // What was cut off a line could have been anything; the part kept is text, never a command.
+    if (line == Line::kLong) {
+      EnterText(ed, input);
+      continue;
+    }
     const Flow flow = RunCommand(ed, input);
     if (flow == Flow::kQuit) {
       return 0;

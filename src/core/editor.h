@@ -19,9 +19,6 @@ enum class Flow {
   kFatal,     // end with status 1
 };
 
-/// Names typed by the user hold at most this many bytes, terminator included.
-inline constexpr int kNameBufferSize = 256;
-
 struct Editor {
   Io io;
   Settings settings;
@@ -44,7 +41,8 @@ struct Editor {
   std::vector<char> clip;
 };
 
-/// Banner, settings, grid and the first file; kFatal when the editor cannot start.
+/// Banner, settings, grid and the first file; kFatal when the editor cannot start, kQuit after
+/// --help or --version.
 [[nodiscard]] Flow StartUp(Editor& ed, int argc, char** argv);
 
 /// Runs one input line (line end removed): a command when it is a key, else text entry.

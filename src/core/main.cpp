@@ -30,6 +30,8 @@ void ReopenStandardDescriptors() {
 
 int main(int argc, char** argv) {
   ReopenStandardDescriptors();
+  // Made first, so that it keeps the signal state that the launched command is to get back.
+  brenik::PosixFileSystem fs;
   // A file-size limit must fail the write, not kill the editor with the document unsaved.
   std::signal(SIGXFSZ, SIG_IGN);
   brenik::InstallSignalHandlers();
@@ -37,17 +39,18 @@ int main(int argc, char** argv) {
   // The buffer stays reachable through stdout until the process ends, so it is never freed.
   constexpr std::size_t kStreamBuffer = std::size_t{1} << 16;
   std::setvbuf(stdout, static_cast<char*>(std::malloc(kStreamBuffer)), _IOFBF, kStreamBuffer);
-  // Given now, the input buffer is not allocated by the first read inside the command loop,
-  // and a piped script is taken in larger pieces.
-  std::setvbuf(stdin, static_cast<char*>(std::malloc(kStreamBuffer)), _IOFBF, kStreamBuffer);
 
-  brenik::PosixFileSystem fs;
   brenik::Editor ed;
-  ed.io.in = stdin;
+  ed.io.in = STDIN_FILENO;
   ed.io.out = stdout;
   ed.fs = &fs;
-  if (brenik::StartUp(ed, argc, argv) == brenik::Flow::kFatal) {
-    return 1;
+  switch (brenik::StartUp(ed, argc, argv)) {
+    case brenik::Flow::kFatal:
+      return 1;
+    case brenik::Flow::kQuit:
+      return std::fflush(stdout) == 0 ? 0 : 1;
+    case brenik::Flow::kContinue:
+      break;
   }
   return brenik::RunEditor(ed);
 }

@@ -1,5 +1,8 @@
 #include "core/signals.h"
 
+#include <poll.h>
+
+#include <cerrno>
 #include <csignal>
 #include <initializer_list>
 
@@ -11,6 +14,15 @@ namespace {
 volatile std::sig_atomic_t pending_signal = 0;
 
 extern "C" void NoteSignal(int signal_number) { pending_signal = signal_number; }
+
+sigset_t HandledSignals() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (const int signal_number : {SIGHUP, SIGTERM, SIGINT}) {
+    sigaddset(&set, signal_number);
+  }
+  return set;
+}
 
 }  // namespace
 
@@ -28,5 +40,22 @@ void InstallSignalHandlers() {
 }
 
 int PendingSignal() { return pending_signal; }
+
+bool WaitForInput(int fd) {
+  const sigset_t handled = HandledSignals();
+  sigset_t previous;
+  // Blocked from the look at the flag until the wait, a signal cannot slip in between them:
+  // it stays pending until ppoll unblocks it, and then ends the wait.
+  sigprocmask(SIG_BLOCK, &handled, &previous);
+  sigset_t waiting = previous;
+  for (const int signal_number : {SIGHUP, SIGTERM, SIGINT}) {
+    sigdelset(&waiting, signal_number);
+  }
+  pollfd input = {fd, POLLIN, 0};
+  while (pending_signal == 0 && ppoll(&input, 1, nullptr, &waiting) < 0 && errno == EINTR) {
+  }
+  sigprocmask(SIG_SETMASK, &previous, nullptr);
+  return pending_signal == 0;
+}
 
 }  // namespace brenik

@@ -1,11 +1,10 @@
 #include "files/filesystem.h"
 
 #include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 
 namespace brenik {
 
@@ -23,6 +22,13 @@ bool WriteAll(FileSystem& fs, int fd, const char* data, std::size_t size) {
     size -= static_cast<std::size_t>(put);
   }
   return true;
+}
+
+PosixFileSystem::PosixFileSystem() {
+  sigprocmask(SIG_SETMASK, nullptr, &mask_);
+  for (std::size_t k = 0; k < std::size(kKept); ++k) {
+    sigaction(kKept[k], nullptr, &handling_[k]);
+  }
 }
 
 int PosixFileSystem::Open(const char* path, int flags, mode_t mode) {
@@ -59,6 +65,29 @@ int PosixFileSystem::Rename(const char* from, const char* to) { return ::rename(
 int PosixFileSystem::Unlink(const char* path) { return ::unlink(path); }
 int PosixFileSystem::Fchmod(int fd, mode_t mode) { return ::fchmod(fd, mode); }
 int PosixFileSystem::Fchown(int fd, uid_t owner, gid_t group) { return ::fchown(fd, owner, group); }
-int PosixFileSystem::System(const char* command) { return std::system(command); }
+int PosixFileSystem::System(const char* command) {
+  // As for any job in the foreground, a Ctrl-C meant for the command does not end the editor.
+  struct sigaction ignore = {};
+  ignore.sa_handler = SIG_IGN;
+  struct sigaction interrupt;
+  struct sigaction quit;
+  sigaction(SIGINT, &ignore, &interrupt);
+  sigaction(SIGQUIT, &ignore, &quit);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    for (std::size_t k = 0; k < std::size(kKept); ++k) {
+      sigaction(kKept[k], &handling_[k], nullptr);
+    }
+    sigprocmask(SIG_SETMASK, &mask_, nullptr);
+    execl("/bin/sh", "sh", "-c", command, static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int status = -1;
+  while (pid > 0 && waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  sigaction(SIGINT, &interrupt, nullptr);
+  sigaction(SIGQUIT, &quit, nullptr);
+  return status;
+}
 
 }  // namespace brenik

@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <csignal>
 #include <cstddef>
+#include <iterator>
 
 namespace brenik {
 
@@ -37,6 +39,8 @@ class FileSystem {
 /// The real operating system.
 class PosixFileSystem : public FileSystem {
  public:
+  /// Keeps the signal mask and handling of this moment: the launched command gets them back.
+  PosixFileSystem();
   int Open(const char* path, int flags, mode_t mode) override;
   ssize_t Read(int fd, void* buffer, std::size_t size) override;
   ssize_t Write(int fd, const void* buffer, std::size_t size) override;
@@ -51,6 +55,11 @@ class PosixFileSystem : public FileSystem {
   int Fchmod(int fd, mode_t mode) override;
   int Fchown(int fd, uid_t owner, gid_t group) override;
   int System(const char* command) override;
+
+ private:
+  static constexpr int kKept[] = {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE, SIGXFSZ};
+  sigset_t mask_;
+  struct sigaction handling_[std::size(kKept)];
 };
 
 }  // namespace brenik

@@ -14,11 +14,6 @@ namespace brenik {
 
 namespace {
 
-// 256 bytes: a name of at most 255 characters, or 254 and its line end.
-constexpr int kAnswerSize = 256;
-// The partial-load warning reads at most 15 characters.
-constexpr int kWarningAnswerSize = 16;
-
 struct FileText {
   TextBuffer data;
   std::size_t size = 0;
@@ -27,7 +22,7 @@ struct FileText {
 enum class ReadOutcome { kRead, kNotFound, kRefused };
 
 void Refuse(const std::string& path, int error, std::FILE* out) {
-  std::fprintf(out, "Cannot open %s: %s\n", path.c_str(), std::strerror(error));
+  std::fprintf(out, "Cannot open %s: %s\n", Shown(path.c_str()).c_str(), std::strerror(error));
 }
 
 // Reads the whole file; prints the one line that explains any other outcome.
@@ -36,7 +31,7 @@ ReadOutcome ReadWhole(const std::string& path, FileSystem& fs, std::FILE* out, F
   // Looking before opening keeps a named pipe from stalling the editor until a writer comes.
   if (fs.Stat(path.c_str(), &info) != 0) {
     if (errno == ENOENT) {
-      std::fprintf(out, "File %s not found!\n", path.c_str());
+      std::fprintf(out, "File %s not found!\n", Shown(path.c_str()).c_str());
       return ReadOutcome::kNotFound;
     }
     Refuse(path, errno, out);
@@ -47,14 +42,14 @@ ReadOutcome ReadWhole(const std::string& path, FileSystem& fs, std::FILE* out, F
     return ReadOutcome::kRefused;
   }
   if (!S_ISREG(info.st_mode)) {
-    std::fprintf(out, "Cannot open %s: not a regular file\n", path.c_str());
+    std::fprintf(out, "Cannot open %s: not a regular file\n", Shown(path.c_str()).c_str());
     return ReadOutcome::kRefused;
   }
   // O_NONBLOCK: should the name turn into a pipe after the look, the open still returns.
   const int fd = fs.Open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY, 0);
   if (fd < 0) {
     if (errno == ENOENT) {
-      std::fprintf(out, "File %s not found!\n", path.c_str());
+      std::fprintf(out, "File %s not found!\n", Shown(path.c_str()).c_str());
       return ReadOutcome::kNotFound;
     }
     Refuse(path, errno, out);
@@ -96,8 +91,8 @@ ReadOutcome ReadWhole(const std::string& path, FileSystem& fs, std::FILE* out, F
   static_cast<void>(fs.Close(fd));
   if (!ok) {
     if (ended_early) {
-      std::fprintf(out, "Cannot open %s: only %zu of its %zu bytes could be read\n", path.c_str(),
-                   done, text.size);
+      std::fprintf(out, "Cannot open %s: only %zu of its %zu bytes could be read\n",
+                   Shown(path.c_str()).c_str(), done, text.size);
     } else {
       Refuse(path, error, out);
     }
@@ -175,8 +170,9 @@ bool DataWarning(float percent, Io& io) {
       "Do you wish to continue (Y,n)?\n"
       "If not, restart with more lines by editing the .brenik_rc file.\n",
       io.out);
-  char answer[kWarningAnswerSize];
-  return ReadRaw(io, answer, kWarningAnswerSize) && std::strcmp(answer, "Y\n") == 0;
+  // Only the letter Y and its line end go on: a longer line is any other answer.
+  char answer[kShortLimit + 1];
+  return Answered(io, ReadLine(io, answer, kShortLimit), answer, "Y");
 }
 
 ParseResult ParseLines(const char* data, std::size_t size, LineGrid& grid, Io& io) {
@@ -201,19 +197,21 @@ ParseResult ParseLines(const char* data, std::size_t size, LineGrid& grid, Io& i
                  "are not loaded\n",
                  length, size - length);
   }
-  if (looked + 1 < length) {
-    const float percent =
-        static_cast<float>(static_cast<double>(looked) * 100.0 / static_cast<double>(length));
+  const std::size_t lost = length - looked + (orphan ? 1 : 0);
+  if (lost > 0 && looked + 1 >= length) {
+    std::fprintf(io.out,
+                 "Warning! The last %zu byte(s) of the text did not fit into %i lines and are "
+                 "not loaded\n",
+                 lost, lines);
+  }
+  // Any text left out is asked about: a save under the same name would drop it for good.
+  if (lost > 0 || length < size) {
+    float percent =
+        static_cast<float>(static_cast<double>(looked) * 100.0 / static_cast<double>(size));
+    // Rounded up to 100.0, the figure would deny the very loss it reports.
+    percent = percent >= 99.95F ? 99.9F : percent;
     if (!DataWarning(percent, io)) {
       return ParseResult::kDeclined;
-    }
-  } else {
-    const std::size_t lost = length - looked + (orphan ? 1 : 0);
-    if (lost > 0) {
-      std::fprintf(io.out,
-                   "Warning! The last %zu byte(s) of the text did not fit into %i lines and are "
-                   "not loaded\n",
-                   lost, lines);
     }
   }
 
@@ -242,8 +240,8 @@ OpenResult Open(int mode, std::string& open_path, LineGrid& grid, std::string& f
         "Enter 's' to first save the current buffer in memory\n"
         "Enter 'x' to not open a file and return\n",
         io.out);
-    char answer[kAnswerSize];
-    if (!ReadAnswer(io, answer, kAnswerSize) || std::strcmp(answer, "x") == 0) {
+    char answer[kNameLimit + 1];
+    if (!Fits(ReadWhole(io, answer, kNameLimit)) || std::strcmp(answer, "x") == 0) {
       return OpenResult::kCancelled;
     }
     if (std::strcmp(answer, "s") == 0) {
@@ -253,7 +251,11 @@ OpenResult Open(int mode, std::string& open_path, LineGrid& grid, std::string& f
       }
       saved = true;
       std::fputs("Next, enter a new filename to open\n", io.out);
-      if (!ReadAnswer(io, answer, kAnswerSize)) {
+      const Line line = ReadWhole(io, answer, kNameLimit);
+      if (line == Line::kLong) {
+        return OpenResult::kRefusedName;
+      }
+      if (line == Line::kEnd) {
         return OpenResult::kCancelled;
       }
     }
@@ -270,7 +272,7 @@ OpenResult Open(int mode, std::string& open_path, LineGrid& grid, std::string& f
     case ReadOutcome::kRefused:
       return OpenResult::kRefused;
   }
-  std::fprintf(io.out, "Opened %s\n", path.c_str());
+  std::fprintf(io.out, "Opened %s\n", Shown(path.c_str()).c_str());
   std::fprintf(io.out, "Read %zu bytes, ", text.size);
   // Only a final newline ends the last line; any other last byte is text and stays.
   std::size_t size = text.size;
@@ -285,7 +287,7 @@ OpenResult Open(int mode, std::string& open_path, LineGrid& grid, std::string& f
       if (mode != kPromptMode) {
         return OpenResult::kFatal;
       }
-      std::fprintf(io.out, "File %s was not opened\n", path.c_str());
+      std::fprintf(io.out, "File %s was not opened\n", Shown(path.c_str()).c_str());
       return OpenResult::kRefused;
   }
   return OpenResult::kRefused;

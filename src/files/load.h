@@ -14,11 +14,12 @@ namespace brenik {
 enum OpenMode : int { kPromptMode = 0, kStartUpMode = 1 };
 
 enum class OpenResult {
-  kLoaded,     // the grid holds the file
-  kNotFound,   // "File %s not found!"; the grid is unchanged
-  kCancelled,  // "x", end of input, or the save before opening did not succeed
-  kRefused,    // not a regular file, unreadable, or the partial load was declined in prompt mode
-  kFatal,      // the program must end with status 1 (declined at start-up)
+  kLoaded,       // the grid holds the file
+  kNotFound,     // "File %s not found!"; the grid is unchanged
+  kCancelled,    // "x", end of input, or the save before opening did not succeed
+  kRefused,      // not a regular file, unreadable, or the partial load was declined in prompt mode
+  kRefusedName,  // after the dialog's save, the name to open was too long and was refused
+  kFatal,        // the program must end with status 1 (declined at start-up)
 };
 
 /// Loads `open_path` into the grid; in prompt mode runs the open dialog first.

@@ -16,8 +16,6 @@ namespace brenik {
 
 namespace {
 
-// 256 bytes: a name of at most 255 characters, or 254 and its line end.
-constexpr int kAnswerSize = 256;
 // As many links as the kernel itself follows before it gives up with ELOOP.
 constexpr int kMaxLinkDepth = 40;
 constexpr int kTempAttempts = 100;
@@ -114,13 +112,13 @@ std::string TempName(const std::string& directory, unsigned long long seed, int 
 }
 
 void ReportFailure(const std::string& name, int error, std::FILE* out) {
-  std::fprintf(out, "Cannot save to %s: %s\n", name.c_str(), std::strerror(error));
+  std::fprintf(out, "Cannot save to %s: %s\n", Shown(name.c_str()).c_str(), std::strerror(error));
 }
 
 // Removes a temporary file after a failure; says so when even that fails.
 void Discard(const std::string& temp, FileSystem& fs, std::FILE* out) {
   if (fs.Unlink(temp.c_str()) != 0) {
-    std::fprintf(out, "Cannot remove the temporary file %s: %s\n", temp.c_str(),
+    std::fprintf(out, "Cannot remove the temporary file %s: %s\n", Shown(temp.c_str()).c_str(),
                  std::strerror(errno));
   }
 }
@@ -238,7 +236,7 @@ bool WriteInPlace(const std::string& name, const Target& target, const char* dat
   }
   if (!ok) {
     std::fprintf(out, "Cannot save to %s: %s; it was rewritten in place and may be incomplete\n",
-                 name.c_str(), std::strerror(error));
+                 Shown(name.c_str()).c_str(), std::strerror(error));
   }
   return ok;
 }
@@ -295,8 +293,8 @@ bool WriteFileSafely(const std::string& name, const char* data, std::size_t size
 SaveResult Save(std::string& file_name, LineGrid& grid, Io& io, FileSystem& fs) {
   while (file_name.empty()) {
     std::fputs("Enter a filename to save to\n", io.out);
-    char answer[kAnswerSize];
-    if (!ReadAnswer(io, answer, kAnswerSize)) {
+    char answer[kNameLimit + 1];
+    if (!Fits(ReadWhole(io, answer, kNameLimit))) {
       return SaveResult::kCancelled;
     }
     file_name = answer;
@@ -309,7 +307,7 @@ SaveResult Save(std::string& file_name, LineGrid& grid, Io& io, FileSystem& fs) 
   if (!WriteFileSafely(file_name, text.data.get(), text.size, fs, io.out)) {
     return SaveResult::kFailed;
   }
-  std::fprintf(io.out, "Saved to %s\n", file_name.c_str());
+  std::fprintf(io.out, "Saved to %s\n", Shown(file_name.c_str()).c_str());
   return SaveResult::kSaved;
 }
 
@@ -325,8 +323,8 @@ bool Exists(const std::string& name, FileSystem& fs) {
 
 int DefineSaveName(std::string& file_name, Io& io, FileSystem& fs) {
   std::fputs("Enter a filename to save to, or 'x' to return\n", io.out);
-  char answer[kAnswerSize];
-  if (!ReadAnswer(io, answer, kAnswerSize) || std::strcmp(answer, "x") == 0) {
+  char answer[kNameLimit + 1];
+  if (!Fits(ReadWhole(io, answer, kNameLimit)) || std::strcmp(answer, "x") == 0) {
     return 0;
   }
   const std::string previous = file_name;
@@ -335,7 +333,7 @@ int DefineSaveName(std::string& file_name, Io& io, FileSystem& fs) {
     return 1;
   }
   std::fputs("The file already exists.\nEnter a new filename or 'o' to overwrite\n", io.out);
-  if (!ReadAnswer(io, answer, kAnswerSize)) {
+  if (!Fits(ReadWhole(io, answer, kNameLimit))) {
     file_name = previous;
     return 0;
   }
@@ -346,7 +344,7 @@ int DefineSaveName(std::string& file_name, Io& io, FileSystem& fs) {
   // Here every answer is a name, "o" and "x" included: only a free name ends the loop.
   while (Exists(file_name, fs)) {
     std::fputs("File exists. Try again\n", io.out);
-    if (!ReadAnswer(io, answer, kAnswerSize)) {
+    if (!Fits(ReadWhole(io, answer, kNameLimit))) {
       file_name = previous;
       return 0;
     }

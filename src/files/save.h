@@ -15,7 +15,7 @@ namespace brenik {
 enum class SaveResult {
   kSaved,      // the file holds the document; "Saved to" was printed
   kFailed,     // nothing was replaced; a message named the file and the reason
-  kCancelled,  // no name was given (end of input at the name prompt)
+  kCancelled,  // no name was given (end of input, or a name too long, at the name prompt)
 };
 
 /// Writes lines 0 .. DocLength to `file_name`, asking for a name while it is empty.
@@ -23,7 +23,7 @@ enum class SaveResult {
 [[nodiscard]] SaveResult Save(std::string& file_name, LineGrid& grid, Io& io, FileSystem& fs);
 
 /// The save-as dialog: 1 when the caller is to Save under `file_name` now, 0 when not.
-/// End of input counts as "x" and leaves `file_name` as it was.
+/// End of input and a name too long count as "x" and leave `file_name` as it was.
 [[nodiscard]] int DefineSaveName(std::string& file_name, Io& io, FileSystem& fs);
 
 /// Releases what AllocateText returned.

@@ -5,39 +5,40 @@
 
 namespace brenik {
 
-namespace {
-
-// 256 bytes: a command of at most 255 characters, or 254 and its line end.
-constexpr int kCommandSize = 256;
-
-}  // namespace
-
-void SetCommand(std::string& command, Io& io) {
+void SetCommand(std::string& command, bool& confirmed, Io& io) {
   if (!command.empty()) {
-    std::fprintf(io.out, "Command in memory = %s\n", command.c_str());
+    std::fprintf(io.out, "Command in memory = %s\n", Shown(command.c_str()).c_str());
   } else {
     std::fputs("There is no command in memory\n", io.out);
   }
   std::fputs("Enter new command or [enter] to keep current one\n", io.out);
-  char answer[kCommandSize];
-  if (!ReadRaw(io, answer, kCommandSize)) {
+  char answer[kNameLimit + 1];
+  const Line line = ReadWhole(io, answer, kNameLimit);
+  // One character with the line end is too short to be a command, so a stray key press keeps
+  // the command instead of replacing it.
+  if (!Fits(line) || std::strlen(answer) + (line == Line::kFits ? 1 : 0) <= 2) {
     return;
   }
-  // Two characters with the line end are one typed character: too short to be a command, so
-  // a stray key press keeps the command instead of replacing it.
-  if (std::strlen(answer) <= 2) {
-    return;
-  }
-  command.assign(answer, std::strcspn(answer, "\n"));
+  command = answer;
+  confirmed = true;
 }
 
-SaveResult CommandExec(std::string& command, std::string& file_name, LineGrid& grid, Io& io,
-                       FileSystem& fs) {
+SaveResult CommandExec(std::string& command, bool& confirmed, std::string& file_name,
+                       LineGrid& grid, Io& io, FileSystem& fs) {
   if (command.empty()) {
-    SetCommand(command, io);
+    SetCommand(command, confirmed, io);
     if (command.empty()) {
       return SaveResult::kCancelled;
     }
+  }
+  if (!confirmed) {
+    std::fprintf(io.out, "Run %s, the command from .brenik_rc? Enter 'y' to save and run it\n",
+                 Shown(command.c_str()).c_str());
+    char answer[kShortLimit + 1];
+    if (!Answered(io, ReadLine(io, answer, kShortLimit), answer, "y")) {
+      return SaveResult::kCancelled;
+    }
+    confirmed = true;
   }
   const SaveResult saved = Save(file_name, grid, io, fs);
   if (saved != SaveResult::kSaved) {

@@ -10,11 +10,13 @@
 
 namespace brenik {
 
-/// Shows the launch command and replaces it with an answer of more than one character.
-void SetCommand(std::string& command, Io& io);
+/// Shows the launch command and replaces it with an answer of more than one character, which
+/// is then confirmed; an answer too long is refused and the command kept.
+void SetCommand(std::string& command, bool& confirmed, Io& io);
 
-/// Saves, then runs the launch command; the save's result, kCancelled when nothing ran.
-[[nodiscard]] SaveResult CommandExec(std::string& command, std::string& file_name, LineGrid& grid,
-                                     Io& io, FileSystem& fs);
+/// Saves, then runs the launch command; a command from the settings file must first be
+/// confirmed. The save's result; kCancelled when nothing was saved or run.
+[[nodiscard]] SaveResult CommandExec(std::string& command, bool& confirmed, std::string& file_name,
+                                     LineGrid& grid, Io& io, FileSystem& fs);
 
 }  // namespace brenik

@@ -25,6 +25,9 @@ struct Settings {
   int show_numbers = 1;
   int page_length = kDefaultPageLength;
   std::string launch_command;
+  /// False while the launch command is the one the settings file gave and nobody has agreed
+  /// to run it: a file in a folder may come from anyone.
+  bool launch_confirmed = false;
 };
 
 }  // namespace brenik

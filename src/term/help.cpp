@@ -93,9 +93,6 @@ constexpr Row kMore[] = {
     {kFixed, "\n"},
 };
 
-// 16 bytes: a longer answer is taken 15 characters at a time, each piece as its own answer.
-constexpr int kAnswerSize = 16;
-
 template <std::size_t N>
 void PrintSection(const Row (&rows)[N], const CommandKeys& keys, std::FILE* out) {
   for (const Row& row : rows) {
@@ -111,7 +108,7 @@ void PrintSection(const Row (&rows)[N], const CommandKeys& keys, std::FILE* out)
 
 void Help(const CommandKeys& keys, int lines, int lsize, Io& io) {
   std::fprintf(io.out, "\nLimits:  Line length = %i     Total Lines = %i\n\n", lsize - 1, lines);
-  char answer[kAnswerSize] = {};
+  char answer[kShortLimit + 1] = {};
   for (;;) {
     std::fputs(
         "'n'  Navigation Commands\n"
@@ -120,11 +117,13 @@ void Help(const CommandKeys& keys, int lines, int lsize, Io& io) {
         "'m'  More Commands\n"
         "'x'  Exit Help\n",
         io.out);
-    // End of input leaves the menu as 'x' does; the loop then ends the editor in order.
-    if (!ReadAnswer(io, answer, kAnswerSize)) {
+    // End of input leaves the menu as 'x' does; the loop then ends the editor in order. A line
+    // too long is no choice: the menu comes again.
+    const Line line = ReadLine(io, answer, kShortLimit);
+    if (line == Line::kEnd) {
       return;
     }
-    switch (answer[0]) {
+    switch (line == Line::kLong ? '\0' : answer[0]) {
       case 'n':
         PrintSection(kNavigation, keys, io.out);
         break;

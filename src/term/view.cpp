@@ -3,30 +3,16 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/io.h"
+
 namespace brenik {
-
-namespace {
-
-// A document's control bytes would drive the terminal; each is shown as one '?' instead.
-bool IsControl(unsigned char c) { return (c < 0x20 && c != '\t') || c == 0x7f; }
-
-void PutShown(const char* text, std::FILE* out) {
-  const char* run = text;
-  for (const char* p = text; *p != '\0'; ++p) {
-    if (IsControl(static_cast<unsigned char>(*p))) {
-      std::fwrite(run, 1, static_cast<std::size_t>(p - run), out);
-      std::fputc('?', out);
-      run = p + 1;
-    }
-  }
-  std::fputs(run, out);
-}
-
-}  // namespace
 
 void Display(int line, int column, int last_offset, const LineGrid& grid, int show_numbers,
              const char* file_name, std::FILE* out) {
-  std::fprintf(out, "\nEditing %i:%i %s\n\n", line + 1, column + 1, file_name);
+  // A name, like the document, may hold bytes that would drive the terminal.
+  std::fprintf(out, "\nEditing %i:%i ", line + 1, column + 1);
+  PutShown(file_name, out);
+  std::fputs("\n\n", out);
   const bool numbers = show_numbers == 1;
   char label[16] = "";
   int indent = 2;
