@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -122,6 +123,7 @@ inline std::string Unsaid(const std::string& out, const std::vector<const char*>
               : (from = out.find(part, from)) == std::string::npos) {
       return part;
     }
+    from += never ? 0 : std::strlen(part);
   }
   return "";
 }
