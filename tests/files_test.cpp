@@ -66,6 +66,8 @@ const Case kCases[] = {
     // Links: a symbolic link stays a link, a hard link is written in place.
     {"echo old >real; ln -s real doc", kDoc, "new\nS\n", {"Saved to doc"},
      "[ -L doc ] && [ \"$(cat real)\" = new ]"},
+    {"echo old >doc; ln doc twin", kDoc, "new\nS\n", {"Input/output error; it was rewritten in place"},
+     "true", {{Fs::kFsync, 1, EIO}}},
     {"echo old >doc; ln doc twin", kDoc, "new\nS\n", {"Saved to doc"},
      "[ \"$(cat twin)\" = new ] && [ \"$(stat -c %h doc)\" = 2 ]", {},
      "open doc, write, write, fsync"},
@@ -153,11 +155,17 @@ const Case kCases[] = {
       "Limits:  Line length = 255     Total Lines = 3\n", "'z' to undo an edit",
       "There is no command in memory"}},
     {"printf 'max_char=2\\nmax_lines=0\\nanchor_position=3\\nlaunch_command=ls\\n' >.brenik_rc",
-     {}, "h\nm\nf\ne\nx\n+\n\n",
+     {}, "h\nm\nf\ne\nn\nx\n+\n\n",
      {"Line length = 2     Total Lines = 32767", "    '#' to toggle", "    'O' to open",
-      "    'z' to undo", "Command in memory = ls\n"}},
+      "    'z' to undo", "    'b' to move back", "Command in memory = ls\n"}},
     {"printf 'max_char=5\\nanchor_position=5\\nmax_char=3\\n' >.brenik_rc", {}, "a\n",
-     {"Editing 1:1"}},
+     {"Editing 1:1", "Editing 1:1"}},
+    {"printf 'max_char=15\\nanchor_position=15\\nlines_per_page=0\\nlines_per_page=3\\nshow_numbers=off"
+     "\\nshow_numbers=on\\n' >.brenik_rc", {}, "a\n", {"Editing 1:15 \n\n[1] \n 2\n 3\n  > "}},
+    // Large documents are kept whole by the emergency save, a line longer than its buffer too.
+    {"printf 'max_lines=3\\nmax_char=20000\\n' >.brenik_rc; (printf '%17000s\\n' a; printf '%9999s\\n' b c) >doc",
+     kDoc, "!\n", {"written to doc.save"}, "cmp doc doc.save"},
+    {"echo old >doc; touch b", kDoc, "new\ns\nb\n", {"written to doc.save"}},
     // The launched command runs after a save, and not at all when the save fails.
     {"", {}, "+\necho hi\n=\nname\n", {"Enter new command or [enter] to keep current one\n",
                                        "Enter a filename to save to\n", "Saved to name"}},
