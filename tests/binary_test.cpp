@@ -66,6 +66,12 @@ TEST(Binary, SessionPrintsExactlyThis) {
   std::system(
       ("(ulimit -f 0; exec " + std::string(BRENIK_BINARY) + " doc <in) | cat >out").c_str());
   EXPECT_NE(ReadFile("out").find("Cannot save to doc: File too large\n"), std::string::npos);
+  // The launched command runs through the shell once the save is done, before the next view.
+  WriteFile(".brenik_rc", std::string(kTinyRc) + "launch_command=echo launched\n");
+  WriteFile("in", "=\ny\nq\nq\n");
+  EXPECT_EQ(std::system((std::string(BRENIK_BINARY) + " doc <in >out").c_str()), 0);
+  EXPECT_NE(ReadFile("out").find("Saved to doc\nlaunched\n\nEditing"), std::string::npos);
+  EXPECT_EQ(std::system((std::string(BRENIK_BINARY) + " --version >out").c_str()), 0);
 }
 
 }  // namespace

@@ -49,6 +49,7 @@ const Case kCases[] = {
     {"G\n8\n", "1:8", kDoc, {"[1] \n 2\n  > "}},
     // Text entry.
     {"XY\n", "2:1", "XYcdef\nsecond\n"},
+    {"XY", "2:1", "XYcdef\nsecond\n"},
     {"!q\n!\n", "3:1", "qbcdef\nsecond\n"},
     {"n\nn\nXY\nZ\n", "3:3", "abXYef\nseZond\n"},
     {"G\n10\nXY\n", "2:10", "abcdef   XY\nsecond\n"},

@@ -52,8 +52,9 @@ for sig in HUP TERM INT; do
   cat <&4 >/dev/null & stop "SIG$sig while printing" 1 && kept "SIG$sig" notes.txt.save typed
   exec 4<&- && work=$(mktemp -d -p "$root") && mkfifo "$work/fifo"
   { printf '%0200d\n' $(seq 400) && printf 's\nfifo\no\nafter\n'; } >"$work/in"
+  exec 5<>"$work/fifo" # a reader must be there before the save looks for one
   (cd "$work" && exec "$bin" <in >/dev/null) &
-  pid=$! && exec 5<>"$work/fifo"
+  pid=$!
   wait_until writing && kill -s "$sig" "$pid" || fail "SIG$sig: the save was not writing"
   bytes=$(timeout 60 head -c 80400 <&5 | wc -c) && stop "SIG$sig while saving" 1
   [ "$bytes" = 80400 ] && none "SIG$sig while saving" || fail "SIG$sig: the save was cut"

@@ -97,6 +97,7 @@ const Case kCases[] = {
     // Loads.
     {"", {"none"}, "new\nS\n", {"File none not found!", "Saved to none"}, "[ -f none ]"},
     {"mkdir dir", {"dir"}, "", {"Cannot open dir: Is a directory"}},
+    {"touch empty", {"empty"}, "", {"Opened empty\nRead 0 bytes, 0 Lines Generated\n"}},
     {"mkfifo fifo", {"fifo"}, "S\n", {"Cannot open fifo: not a regular file", "save to\n"}},
     {kOld, kDoc, "", {"Cannot open doc: Permission denied"}, "true", {{Fs::kOpen, 2, EACCES}}},
     {kOld, kDoc, "", {"Cannot open doc: Input/output error"}, "true", {{Fs::kRead, 3, EIO}}},
