@@ -139,7 +139,7 @@ const Case kCases[] = {
     // The settings file.
     {"rm .brenik_rc", {}, "",
      {"Making RC file: .brenik_rc\n\nEnter 'h' for help or 'q' to quit\n"},
-     "grep -qx quit=q .brenik_rc && [ \"$(wc -c <.brenik_rc)\" = 561 ]"},
+     "grep -qx quit=q .brenik_rc && grep -qx max_char=255 .brenik_rc && [ \"$(wc -c <.brenik_rc)\" = 561 ]"},
     {"rm .brenik_rc", {}, "", {"Making RC file: .brenik_rc\nCannot make RC file\n"},
      "[ ! -e .brenik_rc ]", {{Fs::kWrite, 1, ENOSPC}}},
     {"rm .brenik_rc; mkdir .brenik_rc", {}, "",
@@ -163,6 +163,8 @@ const Case kCases[] = {
      {"Editing 1:1", "Editing 1:1"}},
     {"printf 'max_char=15\\nanchor_position=15\\nlines_per_page=0\\nlines_per_page=3\\nshow_numbers=off"
      "\\nshow_numbers=on\\n' >.brenik_rc", {}, "a\n", {"Editing 1:15 \n\n[1] \n 2\n 3\n  > "}},
+    {"printf 'max_char=15\\nanchor_position=3\\nanchor_position=16\\nlines_per_page=0\\n' >.brenik_rc",
+     {}, "a\n", {"Editing 1:3 \n\n[1] \n 2\n 3\n 4\n 5\n 6\n 7\n 8\n  > "}},
     // Large documents are kept whole by the emergency save, a line longer than its buffer too.
     {"printf 'max_lines=3\\nmax_char=20000\\n' >.brenik_rc; (printf '%17000s\\n' a; printf '%9999s\\n' b c) >doc",
      kDoc, "!\n", {"written to doc.save"}, "cmp doc doc.save"},
