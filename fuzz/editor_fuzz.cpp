@@ -1,5 +1,4 @@
-// The whole editor on any input, checked after every command (see tests/session_check.h for
-// the layout of an input). It works in a private directory that no path may leave.
+// The whole editor on any input, checked as tests/session_check.h says, in a private directory.
 #include <cstdio>
 #include <cstdlib>
 

@@ -1,6 +1,5 @@
-// The real binary in a fresh directory, its output compared byte for byte: start-up, loading
-// with a split line, the view with and without line numbers and from a position inside the
-// lines, control bytes shown as '?' (the tab after "a" is a real tab), save and quit.
+// The real binary, its output compared byte for byte: a split line, the view with and without
+// numbers and sideways, control bytes as '?' (the tab after "a" is real), save and quit.
 #include <gtest/gtest.h>
 
 #include "harness.h"

@@ -1,5 +1,4 @@
-// Every command through the whole editor on a tiny grid: where the cursor ends, what the
-// document holds, and the messages printed on the way, in order.
+// Every command on a tiny grid: the cursor, the document and the messages, in order.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -25,55 +24,41 @@ const char* const kDoc = "abcdef\nsecond\n";
 const Case kCases[] = {
     // Navigation.
     {"n\nn\nn\nn\nn\nn\nn\nn\nn\nn\nn\nn\nn\nn\nn\nn\nn\nb\n", "1:15", kDoc},
-    {"n\n.\n.\n,\n", "2:1", kDoc},
-    {".\n.\n.\n.\n.\n.\n.\n", "6:1", kDoc},
-    {"\n\n\n\n\n\n", "6:1", kDoc},
-    {">\n>\n>\n<\n", "4:1", kDoc},
-    {"n\ne\n", "1:7", kDoc, {"!Line Lock"}},
-    {"G\n16\ne\nl\n", "1:1", kDoc},
+    {"n\n.\n.\n,\n", "2:1", kDoc}, {".\n.\n.\n.\n.\n.\n.\n", "6:1", kDoc},
+    {"\n\n\n\n\n\n", "6:1", kDoc}, {">\n>\n>\n<\n", "4:1", kDoc},
+    {"n\ne\n", "1:7", kDoc, {"!Line Lock"}}, {"G\n16\ne\nl\n", "1:1", kDoc},
     {"G\n16\ne\n", "1:16", kDoc},
     {"p\n0\np\nx\np\n1\n", "1:1", kDoc,
      {"must be at least 1", "must be at least 1", "\n[1] abcdef\n  > "}},
     {"p\n3\n", "1:1", kDoc, {"Enter number of lines to display\n", " 2  second\n 3\n  > "}},
     {"j\ncd\nj\nf\nj\nb\n", "1:6", kDoc, {"Enter jump string\nString not found in line 1\n"}},
-    {"J\ncon\nJ\nab\n", "2:3", kDoc, {"String not found\n"}},
-    {"J\n\n", "1:1", kDoc},
-    {".\n.\n.\nn\nJ\n\n", "4:1", kDoc},
-    {"g\n2\ng\n7\ng\n0\n", "2:1", kDoc},
-    {"G\n16\nG\n17\nG\n0\n", "1:16", kDoc},
-    {"G\n4\nA\nl\na\n", "1:4", kDoc},
-    {"n\nn\na\n", "1:1", kDoc},
-    {"#\n", "1:1", kDoc, {"\n> abcdef\n  second\n> "}},
+    {"J\ncon\nJ\nab\n", "2:3", kDoc, {"String not found\n"}}, {"J\n\n", "1:1", kDoc},
+    {".\n.\n.\nn\nJ\n\n", "4:1", kDoc}, {"g\n2\ng\n7\ng\n0\n", "2:1", kDoc},
+    {"G\n16\nG\n17\nG\n0\n", "1:16", kDoc}, {"G\n4\nA\nl\na\n", "1:4", kDoc},
+    {"n\nn\na\n", "1:1", kDoc}, {"#\n", "1:1", kDoc, {"\n> abcdef\n  second\n> "}},
     {"#\n#\n", "1:1", kDoc, {"\n> abcdef", "\n[1] abcdef\n 2  second\n  > "}},
     {"G\n3\n", "1:3", kDoc, {"[1] cdef\n 2  cond\n  > "}},
     {"G\n8\n", "1:8", kDoc, {"[1] \n 2\n  > "}},
     // Text entry.
-    {"XY\n", "2:1", "XYcdef\nsecond\n"},
-    {"XY", "2:1", "XYcdef\nsecond\n"},
-    {"!q\n!\n", "3:1", "qbcdef\nsecond\n"},
-    {"n\nn\nXY\nZ\n", "3:3", "abXYef\nseZond\n"},
+    {"XY\n", "2:1", "XYcdef\nsecond\n"}, {"XY", "2:1", "XYcdef\nsecond\n"},
+    {"!q\n!\n", "3:1", "qbcdef\nsecond\n"}, {"n\nn\nXY\nZ\n", "3:3", "abXYef\nseZond\n"},
     {"G\n10\nXY\n", "2:10", "abcdef   XY\nsecond\n"},
     {"G\n15\nXYZ\nG\n16\nW\n", "3:16", "abcdef        X\nsecond\n", {"At End Of Line"}},
     {"L\nX\nY\nL\nZ\n", "2:1", "Zbcdef\nsecond\n", {"Line Lock On", "Line Lock Off"}},
     {".\n.\n.\n.\n.\nX\nY\n", "6:1", "abcdef\nsecond\n\n\n\nY\n"},
     // Line operations.
-    {"d\n", "1:1", "\nsecond\n"},
-    {".\nd\n", "2:1", "abcdef\n"},
+    {"d\n", "1:1", "\nsecond\n"}, {".\nd\n", "2:1", "abcdef\n"},
     {"m\n3\n", "1:1", "\nsecond\nabcdef\n", {"Move line 1 to where?"}},
     {"m\n1\nm\n7\nm\n0\n", "1:1", kDoc, {"Destination line is not valid", "not valid"}},
     {"C\n6\n", "1:1", "abcdef\nsecond\n\n\n\nabcdef\n", {"Copy line 1 to where?"}},
-    {"C\n0\n", "1:1", kDoc, {"Desination line is not valid"}},
-    {"w\n", "1:1", "\nabcdef\nsecond\n"},
-    {"w\n.\n.\nz\n", "1:1", kDoc},
-    {"n\nn\nn\nt\nC\n2\n", "1:4", "abc\nabc\n"},
+    {"C\n0\n", "1:1", kDoc, {"Desination line is not valid"}}, {"w\n", "1:1", "\nabcdef\nsecond\n"},
+    {"w\n.\n.\nz\n", "1:1", kDoc}, {"n\nn\nn\nt\nC\n2\n", "1:4", "abc\nabc\n"},
     {"x\n-2\nx\n", "1:1", kDoc, {"A size cannot be negative", "!Unsaved"}},
     {".\n.\n.\n.\n.\nX\nd\ng\n1\nw\n", "1:1", "\nabcdef\nsecond\n"},
     {"C\n6\nw\n", "1:1", "abcdef\nsecond\n\n\n\nabcdef\n",
      {"Cannot insert a line: the last line is not empty"}},
-    {"D\n", "1:1", "second\n"},
-    {"T\n", "2:1", "\nabcdefsecond\n"},
-    {"n\nn\nT\n", "2:1", "ab\ncdefsecond\n"},
-    {"n\nn\nt\n", "1:3", "ab\nsecond\n"},
+    {"D\n", "1:1", "second\n"}, {"T\n", "2:1", "\nabcdefsecond\n"},
+    {"n\nn\nT\n", "2:1", "ab\ncdefsecond\n"}, {"n\nn\nt\n", "1:3", "ab\nsecond\n"},
     {"i\n0123456789\nT\n", "2:1", "\n012345678second\n",
      {"Insert was truncated because the line would have exceeded 16", "!too long for the"}},
     {".\n.\n.\n.\n.\nX\nT\n", "6:1", "abcdef\nsecond\n\n\n\nX\n"},
@@ -103,14 +88,10 @@ const Case kCases[] = {
     {"G\n9\ni\nXY\n", "1:9", "abcdef  XY\nsecond\n"},
     {"c\n3\nG\n10\nV\n", "1:10", "abcdef   abc\nsecond\n"},
     // Input that ends at a prompt ends the command there: no earlier answer stands in.
-    {"g\n2\ng\n", "2:1", kDoc},
-    {"m\n3\nm\n", "1:1", "\nsecond\nabcdef\n"},
-    {"i\nXY\ni\n", "1:1", "XYabcdef\nsecond\n"},
-    {"c\n2\nc\n", "1:1", kDoc},
+    {"g\n2\ng\n", "2:1", kDoc}, {"m\n3\nm\n", "1:1", "\nsecond\nabcdef\n"},
+    {"i\nXY\ni\n", "1:1", "XYabcdef\nsecond\n"}, {"c\n2\nc\n", "1:1", kDoc},
     {"q\nqq\n", "1:1", kDoc, {"Enter 'q' again to quit or anything else to continue\n\nEditing"}},
-    {"h\n", "1:1", kDoc},
-    {"s\n", "1:1", kDoc},
-    {"O\n", "1:1", kDoc},
+    {"h\n", "1:1", kDoc}, {"s\n", "1:1", kDoc}, {"O\n", "1:1", kDoc},
     {"O\ns\n", "1:1", kDoc, {"Saved to doc\nNext, enter a new filename to open\n"}},
     {"XY\nO\ns\nnone\n", "2:1", "XYcdef\nsecond\n", {"Saved to doc", "!Unsaved"}},
     // Every input line is taken whole: what does not fit is never the next input.
@@ -153,8 +134,7 @@ TEST(Editor, CommandsMoveTheCursorAndEditTheDocument) {
   }
 }
 
-// A signal that comes after the last look at the flag but before the wait must still end the
-// wait: here it is already pending, and blocked, when the wait on an empty pipe begins.
+// A signal pending, and blocked, when the wait on an empty pipe begins must end the wait.
 TEST(Editor, ASignalJustBeforeTheWaitEndsIt) {
   EXPECT_EXIT(
       {

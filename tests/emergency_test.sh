@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# The real program, ended by a real signal or by the end of its input, must keep unsaved work in
-# a fresh file for its owner only and never overwrite one; without unsaved work it writes nothing.
+# Ended by a signal or the end of input, the program keeps unsaved work in a fresh 0600 file.
 set -u
 bin=$(realpath "$1") root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT

@@ -1,6 +1,4 @@
-// The real file system of the working directory, with faults on demand: any call can fail with
-// any errno, writes can be cut short, and the calls of a save are logged in order. It keeps
-// fuzzed and random sessions harmless: no path outside the directory, no shell, no real sync.
+// The working directory's file system with faults on demand, no path outside it, no shell.
 #pragma once
 
 #include <cerrno>
@@ -20,8 +18,7 @@ class FaultyFs : public PosixFileSystem {
   void Fail(Call kind, int nth, int error) { fail_[kind] = {count_[kind] + nth, error}; }
   /// Every write moves at most this many bytes.
   std::size_t write_limit = 1 << 30;
-  /// "open NAME" (a temporary file shows as "open temp"), "write", "fsync", "rename", ... and
-  /// "run COMMAND" for a command line that would have run.
+  /// "open NAME" ("open temp" for a temporary file), "write", "fsync", "rename", "run COMMAND".
   std::string log;
 
   int Open(const char* path, int flags, mode_t mode) override {

@@ -1,6 +1,5 @@
-// Loads, saves, the settings file and the launched command, through the whole editor in a
-// fresh directory: each case sets files up with the shell, may make one call fail, and checks
-// the messages in order and the files afterwards with the shell.
+// Loads, saves, settings and the launched command in a fresh directory: shell set-up, injected
+// faults, messages in order, and shell checks of the files afterwards.
 #include <gtest/gtest.h>
 
 #include "harness.h"
@@ -38,7 +37,6 @@ Case SaveFails(const char* message, Fs::Call call, int nth, int error) {
   return {kOld, kDoc, "new\nS\n", {message, "written to doc.save"}, kKept, {{call, nth, error}}};
 }
 
-// One case a row or two, as a table reads best.
 // clang-format off
 const Case kCases[] = {
     // Saves that fail leave the old file whole, no temporary file, and the work unsaved.

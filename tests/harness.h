@@ -1,5 +1,4 @@
-// Shared by the tests: a fresh working directory, files as strings, and whole editor sessions
-// run in-process on a script, over the real file system of that directory.
+// Test helpers: a fresh working directory, files as strings, in-process editor sessions.
 #pragma once
 
 #include <sys/mman.h>
@@ -113,8 +112,7 @@ inline Outcome RunSession(const std::string& script, const std::vector<std::stri
   return o;
 }
 
-/// The first of `parts` that `out` does not say after the ones before it, or that it does say
-/// anywhere when the part begins with '!'; "" when all is as the parts say.
+/// The first part `out` does not say in order (or, for "!part", says at all); "" for none.
 inline std::string Unsaid(const std::string& out, const std::vector<const char*>& parts) {
   std::size_t from = 0;
   for (const char* part : parts) {

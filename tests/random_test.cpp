@@ -1,5 +1,4 @@
-// Random sessions on small grids: every command keeps the grid sound and undo exact, every load
-// places every line, and work not saved is kept when the input ends.
+// Random sessions on small grids, checked after every command (see session_check.h).
 #include <gtest/gtest.h>
 
 #include <random>

@@ -1,10 +1,5 @@
-// One whole session from arbitrary bytes, checked after every command: shared by the random
-// test and the fuzzer. It works in the current directory, which it empties first.
-//
-// Input: byte 0 picks the lines (1..16), byte 1 the longest line (2..24 characters), byte 2
-// the set-up (bit 0 opens "doc" at start-up, bit 1 rebinds keys, bit 2 sets a launch command,
-// bit 3 hides line numbers), byte 3 how many of the next bytes are the file "doc"; the rest is
-// standard input.
+// A session from bytes (lines, line length, set-up bits, length of "doc", "doc", standard
+// input), checked after every command; for the random test and the fuzzer.
 #pragma once
 
 #include <cstdint>
@@ -18,8 +13,7 @@
 
 namespace brenik::testing {
 
-/// The lines a load must place: the text ends before a final newline and at the first zero
-/// byte, lines end at newlines, and a line longer than lsize - 1 is cut into pieces.
+/// The lines a load places: up to a final newline or a zero byte, long lines cut into pieces.
 inline std::vector<std::string> ExpectedLines(std::string text, int lsize) {
   if (!text.empty() && text.back() == '\n') {
     text.pop_back();

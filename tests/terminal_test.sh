@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# The real program in a real terminal, typed as a person types: the view after a line of text,
-# a character typed at the prompt standing right below the one it will replace, and a closed
-# terminal with unsaved work, which must then be kept in NAME.save for its owner only.
+# A real terminal: the view, typed text landing below what it replaces, and a hang-up that keeps
+# the unsaved work in NAME.save for its owner only.
 set -u
 bin=$(realpath "$1")
 if ! command -v tmux >/dev/null; then
