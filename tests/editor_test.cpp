@@ -3,8 +3,8 @@
 
 #include <csignal>
 
-#include "core/signals.h"
 #include "harness.h"
+#include "term/signals.h"
 
 namespace brenik::testing {
 namespace {

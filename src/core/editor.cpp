@@ -6,13 +6,13 @@
 
 #include "core/commands.h"
 #include "core/editing.h"
-#include "core/signals.h"
 #include "files/emergency.h"
 #include "files/load.h"
 #include "files/save.h"
 #include "settings/launch.h"
 #include "settings/rc.h"
 #include "term/help.h"
+#include "term/signals.h"
 #include "term/view.h"
 
 namespace brenik {

@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "buffer/grid.h"
-#include "core/io.h"
 #include "core/undo.h"
 #include "files/filesystem.h"
 #include "settings/settings.h"
+#include "term/io.h"
 
 namespace brenik {
 

@@ -7,8 +7,8 @@
 #include <cstdlib>
 
 #include "core/editor.h"
-#include "core/signals.h"
 #include "files/filesystem.h"
+#include "term/signals.h"
 
 namespace {
 

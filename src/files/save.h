@@ -7,8 +7,8 @@
 #include <string>
 
 #include "buffer/grid.h"
-#include "core/io.h"
 #include "files/filesystem.h"
+#include "term/io.h"
 
 namespace brenik {
 

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "buffer/grid.h"
-#include "core/io.h"
 #include "files/filesystem.h"
 #include "files/save.h"
+#include "term/io.h"
 
 namespace brenik {
 

@@ -1,8 +1,8 @@
 // The help menu: the limits and, section by section, every command with its current key.
 #pragma once
 
-#include "core/io.h"
 #include "settings/settings.h"
+#include "term/io.h"
 
 namespace brenik {
 

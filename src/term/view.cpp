@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/io.h"
+#include "term/io.h"
 
 namespace brenik {
 

@@ -1,4 +1,4 @@
-#include "core/signals.h"
+#include "term/signals.h"
 
 #include <poll.h>
 

@@ -1,4 +1,4 @@
-#include "core/io.h"
+#include "term/io.h"
 
 #include <unistd.h>
 
@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/signals.h"
+#include "term/signals.h"
 
 namespace brenik {
 
