@@ -11,7 +11,8 @@
 #include <random>
 #include <string>
 
-#include "core/editor.h"
+#include "core/loop.h"
+#include "core/startup.h"
 #include "harness.h"
 
 extern "C" void* __libc_malloc(std::size_t size);

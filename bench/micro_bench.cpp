@@ -26,7 +26,8 @@ LineGrid Filled(int lines, int filled) {
     std::abort();
   }
   for (int k = 0; k < filled; ++k) {
-    std::snprintf(grid.Slot(k), kLsize, "line %08d with some ordinary text after its number...", k);
+    std::snprintf(grid.WriteSlot(k), kLsize,
+                  "line %08d with some ordinary text after its number...", k);
   }
   return grid;
 }
@@ -70,15 +71,15 @@ BENCHMARK(BM_DocLength)->Apply(Sizes);
 
 void BM_ReplaceAndInsert(benchmark::State& state) {
   LineGrid grid = Filled(static_cast<int>(state.range(0)), 32000);
-  int count = 0;
   for (auto _ : state) {
-    Replace(500, 10, "typed text", grid, Sink());
-    if (CheckInsert(600, 5, count, "xyz", grid, Sink()) == 1) {
-      Insert(600, 5, count, "xyz", grid);
+    benchmark::DoNotOptimize(Replace(500, 10, "typed text", grid));
+    const InsertFit fit = CheckInsert(600, 5, "xyz", grid);
+    if (fit.count > 0) {
+      Insert(600, 5, fit.count, "xyz", grid);
     }
-    int size = 3;
-    if (CheckCut(600, 5, size, grid, Sink()) == 1) {
-      Cut(600, 5, size, grid);
+    const Fit cut = CheckCut(600, 5, 3, grid);
+    if (cut.Taken()) {
+      Cut(600, 5, cut.count, grid);
     }
   }
 }
@@ -87,7 +88,7 @@ BENCHMARK(BM_ReplaceAndInsert)->Apply(Sizes);
 void BM_Display(benchmark::State& state) {
   LineGrid grid = Filled(static_cast<int>(state.range(0)), 32000);
   for (auto _ : state) {
-    Display(20000, 4, 7, grid, 1, "notes.txt", Sink());
+    Display(20000, 4, 7, grid, true, "notes.txt", Sink());
   }
 }
 BENCHMARK(BM_Display)->Apply(Sizes);

@@ -2,18 +2,15 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "core/commands.h"
 #include "settings/rc.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   brenik::Settings settings;
-  brenik::MakeKeys(settings.names);
-  brenik::SetDefaultValues(settings.keys);
   brenik::ApplyRC(reinterpret_cast<const char*>(data), size, settings);
   bool sound = settings.lines > 0 && settings.lsize >= 3 && settings.anchor >= 0 &&
                settings.anchor < settings.lsize && settings.page_length >= 1 &&
-               settings.launch_command.size() <= 255 &&
-               settings.launch_command.find('\n') == std::string::npos;
+               settings.launch.command.size() <= 255 &&
+               settings.launch.command.find('\n') == std::string::npos;
   for (const auto& key : settings.keys) {
     sound = sound && key[0] != '\0' && key[1] == '\0';
   }

@@ -13,7 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "core/editor.h"
+#include "core/loop.h"
+#include "core/startup.h"
 #include "faulty_fs.h"
 
 namespace brenik::testing {
@@ -53,7 +54,7 @@ inline std::string SavedText(LineGrid& grid) {
   std::string text;
   const int last = DocLength(grid);
   for (int k = 0; k <= last; ++k) {
-    text += static_cast<const LineGrid&>(grid).Slot(k) + std::string("\n");
+    text += grid.ReadSlot(k) + std::string("\n");
   }
   return text;
 }

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "core/commands.h"
 #include "harness.h"
+#include "term/commands.h"
 
 namespace brenik::testing {
 
@@ -38,7 +38,7 @@ inline std::vector<std::string> ExpectedLines(std::string text, int lsize) {
 inline std::string GridBytes(const LineGrid& grid) {
   std::string bytes;
   for (int k = 0; k < grid.lines(); ++k) {
-    const std::string slot(grid.Slot(k), static_cast<std::size_t>(grid.lsize()));
+    const std::string slot(grid.ReadSlot(k), static_cast<std::size_t>(grid.lsize()));
     if (slot.find_first_not_of('\0', std::strlen(slot.c_str())) != std::string::npos) {
       return "";
     }
@@ -86,9 +86,7 @@ inline std::string SessionFault(const std::uint8_t* data, std::size_t size) {
   } else if ((data[2] & 1) != 0) {
     for (int k = 0; k < lines && fault.empty(); ++k) {
       const std::string want = k < static_cast<int>(expected.size()) ? expected[k] : "";
-      fault = static_cast<const LineGrid&>(ed.grid).Slot(k) == want
-                  ? ""
-                  : "line " + std::to_string(k + 1) + " loaded wrong";
+      fault = ed.grid.ReadSlot(k) == want ? "" : "line " + std::to_string(k + 1) + " loaded wrong";
     }
   }
   std::vector<char> input(static_cast<std::size_t>(width) + 1);
@@ -100,14 +98,14 @@ inline std::string SessionFault(const std::uint8_t* data, std::size_t size) {
     const std::string before = GridBytes(ed.grid);
     const bool undo_key = std::strcmp(input.data(), ed.settings.keys[kUndo].data()) == 0;
     const bool opens = std::strcmp(input.data(), ed.settings.keys[kOpen].data()) == 0;
-    ed.undo.mode = kNone;
+    ed.undo.mode = UndoMode::kNone;
     flow = RunCommand(ed, input.data());
     const std::string after = GridBytes(ed.grid);
     if (after.empty() || ed.line < 0 || ed.line >= lines || ed.column < 0 || ed.column > width) {
       fault = "grid or cursor unsound after '" + std::string(input.data()) + "'";
-    } else if (!undo_key && !opens && ed.undo.mode == kNone && after != before) {
+    } else if (!undo_key && !opens && ed.undo.mode == UndoMode::kNone && after != before) {
       fault = "'" + std::string(input.data()) + "' changed the grid without an undo record";
-    } else if (!undo_key && ed.undo.mode != kNone && (!ed.modified || ++step % 3 == 0)) {
+    } else if (!undo_key && ed.undo.mode != UndoMode::kNone && (!ed.modified || ++step % 3 == 0)) {
       static_cast<void>(RunCommand(ed, ed.settings.keys[kUndo].data()));
       fault = ed.modified && GridBytes(ed.grid) == before ? "" : "undo was not exact";
     }

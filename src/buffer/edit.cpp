@@ -11,7 +11,7 @@ namespace {
 void SpaceFill(int line, int column, LineGrid& grid) {
   const int length = LineLength(grid, line);
   if (length < column) {
-    char* slot = grid.Slot(line);
+    char* slot = grid.WriteSlot(line);
     std::memset(slot + length, ' ', static_cast<std::size_t>(column - length));
   }
 }
@@ -25,116 +25,106 @@ int LengthFrom(const LineGrid& grid, int line, int column) {
 }  // namespace
 
 int LineLength(const LineGrid& grid, int line) {
-  return static_cast<int>(strnlen(grid.Slot(line), static_cast<std::size_t>(grid.lsize())));
+  return static_cast<int>(strnlen(grid.ReadSlot(line), static_cast<std::size_t>(grid.lsize())));
 }
 
-void Replace(int line, int column, const char* text, LineGrid& grid, std::FILE* out) {
+bool Replace(int line, int column, const char* text, LineGrid& grid) {
   const int lsize = grid.lsize();
   if (column >= lsize - 1) {
-    std::fputs("At End Of Line\n", out);
-    return;
+    return false;
   }
   SpaceFill(line, column, grid);
   const std::size_t room = static_cast<std::size_t>(lsize - 1 - column);
   const std::size_t count = strnlen(text, room);
   // Nothing written, nothing taken for writing: an empty line past the document stays past it.
   if (count > 0) {
-    std::memcpy(grid.Slot(line) + column, text, count);
+    std::memcpy(grid.WriteSlot(line) + column, text, count);
   }
+  return true;
 }
 
-int CheckInsert(int line, int column, int& count, const char* text, const LineGrid& grid,
-                std::FILE* out) {
+InsertFit CheckInsert(int line, int column, const char* text, const LineGrid& grid) {
   const int lsize = grid.lsize();
   const long t = static_cast<long>(std::strlen(text));
   const long n = LineLength(grid, line);
+  InsertFit fit;
   long settled = t;
   if (column + t >= lsize) {
-    std::fputs("Insert was truncated because it is too long for the position\n", out);
+    fit.past_position = true;
     settled = lsize - 1 - column;
   }
   if (n + t >= lsize) {
-    std::fprintf(out, "Insert was truncated because the line would have exceeded %i\n", lsize);
+    fit.past_line = true;
     settled = std::min(settled, static_cast<long>(lsize - 1) - n);
   }
-  count = static_cast<int>(settled);
-  return count > 0 ? 1 : 0;
+  fit.count = static_cast<int>(std::max(settled, 0L));
+  return fit;
 }
 
 void Insert(int line, int column, int count, const char* text, LineGrid& grid) {
   SpaceFill(line, column, grid);
   const int length = LineLength(grid, line);
-  char* slot = grid.Slot(line);
+  char* slot = grid.WriteSlot(line);
   // The tail moves right by `count`; memmove copes with the overlap without a scratch copy.
   std::memmove(slot + column + count, slot + column, static_cast<std::size_t>(length - column));
   std::memcpy(slot + column, text, static_cast<std::size_t>(count));
 }
 
-int CheckCut(int line, int column, int& size, const LineGrid& grid, std::FILE* out) {
-  const int lsize = grid.lsize();
+Fit CheckCut(int line, int column, int size, const LineGrid& grid) {
   const int rest = LengthFrom(grid, line, column);
-  if (size > lsize - column) {
-    std::fprintf(out, "Maximum cut size is %i\n", lsize - column);
-    return 0;
+  if (size > grid.lsize() - column) {
+    return {Fit::Verdict::kTooLarge, grid.lsize() - column};
   }
   if (rest == 0) {
-    std::fputs("There is nothing to cut at this position\n", out);
-    return 0;
+    return {Fit::Verdict::kNothing, 0};
   }
   if (size > rest) {
-    size = rest;
-    std::fprintf(out, "Cut size will be shortened to %i\n", rest);
+    return {Fit::Verdict::kShortened, rest};
   }
-  return 1;
+  return {Fit::Verdict::kWhole, size};
 }
 
 void Cut(int line, int column, int size, LineGrid& grid) {
   const int length = LineLength(grid, line);
-  char* slot = grid.Slot(line);
+  char* slot = grid.WriteSlot(line);
   const int keep = length - column - size;
   std::memmove(slot + column, slot + column + size, static_cast<std::size_t>(keep));
   std::memset(slot + column + keep, 0, static_cast<std::size_t>(size));
 }
 
-int CheckPaste(int column, int& count, const char* text, int lsize, std::FILE* out) {
+Fit CheckPaste(int column, const char* text, int lsize) {
   const long t = static_cast<long>(std::strlen(text));
   if (t == 0) {
-    std::fputs("There is nothing to paste\n", out);
-    return 0;
+    return {Fit::Verdict::kNothing, 0};
   }
   if (column + t >= lsize) {
-    std::fputs("Paste string was shortened to fit onto line\n", out);
-    count = lsize - 1 - column;
-    return 1;
+    return {Fit::Verdict::kShortened, lsize - 1 - column};
   }
-  count = static_cast<int>(t);
-  return 1;
+  return {Fit::Verdict::kWhole, static_cast<int>(t)};
 }
 
 void Paste(int line, int column, int count, const char* text, LineGrid& grid) {
   SpaceFill(line, column, grid);
-  std::memcpy(grid.Slot(line) + column, text, static_cast<std::size_t>(count));
+  std::memcpy(grid.WriteSlot(line) + column, text, static_cast<std::size_t>(count));
 }
 
 void Trim(int line, int column, LineGrid& grid) {
   // Behind the text the slot is zero already, so only the text from the column is cleared.
   const int length = LineLength(grid, line);
   if (column < length) {
-    std::memset(grid.Slot(line) + column, 0, static_cast<std::size_t>(length - column));
+    std::memset(grid.WriteSlot(line) + column, 0, static_cast<std::size_t>(length - column));
   }
 }
 
-int CheckCopy(int line, int column, int& count, const LineGrid& grid, std::FILE* out) {
+Fit CheckCopy(int line, int column, int count, const LineGrid& grid) {
   const int rest = LengthFrom(grid, line, column);
   if (rest == 0) {
-    std::fputs("There is nothing to copy\n", out);
-    return 0;
+    return {Fit::Verdict::kNothing, 0};
   }
   if (count > rest) {
-    std::fprintf(out, "Copy size will be shortened to %i\n", rest);
-    count = rest;
+    return {Fit::Verdict::kShortened, rest};
   }
-  return 1;
+  return {Fit::Verdict::kWhole, count};
 }
 
 }  // namespace brenik

@@ -94,19 +94,6 @@ void LineGrid::OpenLine(int line) {
   ++used_;
 }
 
-int LineGrid::LastUsed() {
-  int last = used_ - 1;
-  while (last >= 0 && static_cast<const LineGrid*>(this)->Slot(last)[0] == '\0') {
-    --last;
-  }
-  // Trailing empty lines can join the gap only where they sit at their own index.
-  if (gap_ == used_ || used_ == lines_) {
-    used_ = last + 1;
-    gap_ = used_;
-  }
-  return last < 0 ? 0 : last;
-}
-
 void LineGrid::EmptyAll() {
   for (int k = 0; k < used_; ++k) {
     char* slot = data_.get() + Physical(k) * lsize_;
@@ -135,8 +122,17 @@ void LineGrid::Prepare(int count) {
 
 void Clear(int line, LineGrid& grid) {
   if (line < grid.bound()) {
-    char* slot = grid.Slot(line);
+    char* slot = grid.WriteSlot(line);
     std::memset(slot, 0, strnlen(slot, static_cast<std::size_t>(grid.lsize())));
+  }
+}
+
+void CopyText(const char* from, char* to, int lsize) {
+  const std::size_t length = strnlen(from, static_cast<std::size_t>(lsize));
+  const std::size_t old_length = strnlen(to, static_cast<std::size_t>(lsize));
+  std::memcpy(to, from, length);
+  if (old_length > length) {
+    std::memset(to + length, 0, old_length - length);
   }
 }
 
@@ -145,15 +141,8 @@ void Copy(int source, int destination, LineGrid& grid) {
     return;
   }
   // The destination first: taking it for writing may move the source's slot.
-  char* to = grid.Slot(destination);
-  const char* from = static_cast<const LineGrid&>(grid).Slot(source);
-  const std::size_t lsize = static_cast<std::size_t>(grid.lsize());
-  const std::size_t length = strnlen(from, lsize);
-  const std::size_t old_length = strnlen(to, lsize);
-  std::memcpy(to, from, length);
-  if (old_length > length) {
-    std::memset(to + length, 0, old_length - length);
-  }
+  char* to = grid.WriteSlot(destination);
+  CopyText(grid.ReadSlot(source), to, grid.lsize());
 }
 
 void Move(int source, int destination, LineGrid& grid) {
@@ -167,6 +156,12 @@ void Delete(int line, LineGrid& grid) { grid.RemoveLine(line); }
 
 void Wedge(int line, LineGrid& grid) { grid.OpenLine(line); }
 
-int DocLength(LineGrid& grid) { return grid.LastUsed(); }
+int DocLength(const LineGrid& grid) {
+  int last = grid.bound() - 1;
+  while (last > 0 && grid.ReadSlot(last)[0] == '\0') {
+    --last;
+  }
+  return last < 0 ? 0 : last;
+}
 
 }  // namespace brenik

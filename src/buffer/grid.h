@@ -22,16 +22,16 @@ class LineGrid {
   int lines() const { return lines_; }
   int lsize() const { return lsize_; }
 
-  /// The slot of a line for writing, 0 <= line < lines(). It may move other lines' slots, so
-  /// a slot pointer taken before this call is stale after it.
-  char* Slot(int line) {
+  /// The slot of a line, 0 <= line < lines(), to read; never moves anything.
+  const char* ReadSlot(int line) const { return data_.get() + Physical(line) * lsize_; }
+  /// The slot of a line, 0 <= line < lines(), to write. It may move other lines' slots, so a
+  /// slot pointer taken before this call is stale after it.
+  char* WriteSlot(int line) {
     if (line >= used_) {
       Extend(line);
     }
     return data_.get() + Physical(line) * lsize_;
   }
-  /// The slot of a line for reading; never moves anything.
-  const char* Slot(int line) const { return data_.get() + Physical(line) * lsize_; }
 
   /// One past the last line that may hold text: every line from here on is empty.
   int bound() const { return used_; }
@@ -40,8 +40,6 @@ class LineGrid {
   void RemoveLine(int line);
   /// Opens an empty line: it and the following lines move down; the last slot's text is lost.
   void OpenLine(int line);
-  /// The highest line with text, 0 when none; lets the document's region shrink to it.
-  int LastUsed();
   /// Empties every slot, at a cost that follows the document rather than the grid.
   void EmptyAll();
   /// After EmptyAll: backs the slots of lines [0, count) with memory in one go, which is much
@@ -72,6 +70,10 @@ class LineGrid {
   int gap_ = 0;   // lines [0, gap_) sit at their own index; [gap_, used_) after the gap
 };
 
+/// Copies a text of at most lsize - 1 characters over a slot's text and zeroes what is left of
+/// the old text; the cost follows the two texts, not the slot size.
+void CopyText(const char* from, char* to, int lsize);
+
 /// Empties a slot: every byte zero.
 void Clear(int line, LineGrid& grid);
 /// The destination receives the source's text, then the source is emptied; same line: unchanged.
@@ -83,6 +85,6 @@ void Delete(int line, LineGrid& grid);
 /// Opens an empty line: the line and those after it move down; the last slot's text is lost.
 void Wedge(int line, LineGrid& grid);
 /// The highest slot index whose text is not empty, 0 when none.
-int DocLength(LineGrid& grid);
+[[nodiscard]] int DocLength(const LineGrid& grid);
 
 }  // namespace brenik

@@ -1,6 +1,7 @@
 #include "core/editing.h"
 
 #include <cstring>
+#include <optional>
 
 #include "buffer/edit.h"
 #include "buffer/grid.h"
@@ -9,142 +10,104 @@ namespace brenik {
 
 namespace {
 
-// Reads a 1-based line number; false when input ended or the answer was refused. `target` is
-// 0-based, unchecked.
-bool AskLine(Editor& ed, const char* verb, int& target) {
+// Reads a 1-based line number; 0-based and unchecked, none when input ended or the answer was
+// refused.
+std::optional<int> AskLine(Editor& ed, const char* verb) {
   std::fprintf(ed.io.out, "%s line %i to where?\n", verb, ed.line + 1);
-  long answer = 0;
-  if (!ReadNumber(ed.io, answer)) {
-    return false;
+  const std::optional<long> answer = ReadNumber(ed.io);
+  if (!answer) {
+    return std::nullopt;
   }
-  target = static_cast<int>(answer - 1);
-  return true;
+  return static_cast<int>(*answer - 1);
 }
 
-// Reads a character count; false when input ended, the answer was refused, or the count is
+// Reads a character count; none when input ended, the answer was refused, or the count is
 // negative.
-bool AskSize(Editor& ed, const char* prompt, int& size) {
+std::optional<int> AskSize(Editor& ed, const char* prompt) {
   std::fprintf(ed.io.out, "%s\n", prompt);
-  long answer = 0;
-  if (!ReadNumber(ed.io, answer)) {
-    return false;
+  const std::optional<long> answer = ReadNumber(ed.io);
+  if (!answer) {
+    return std::nullopt;
   }
-  if (answer < 0) {
+  if (*answer < 0) {
     std::fputs("A size cannot be negative\n", ed.io.out);
-    return false;
+    return std::nullopt;
   }
-  size = static_cast<int>(answer);
-  return true;
+  return static_cast<int>(*answer);
 }
 
-void Record(Editor& ed, int mode, int first, int second = 0) {
+void Record(Editor& ed, UndoMode mode, int first, int second = 0) {
   ed.undo.mode = mode;
   ed.undo.first = first;
   ed.undo.second = second;
   ed.modified = true;
 }
 
-void SaveLineForUndo(Editor& ed) {
-  StoreUndo(ed.line, ed.undo.first, ed.undo.copy1.data(), ed.grid);
-}
+void SaveLineForUndo(Editor& ed) { StoreUndo(ed.undo, ed.line, ed.grid); }
 
 void CopyToClip(Editor& ed, int count) {
-  std::memcpy(ed.clip.data(), ed.grid.Slot(ed.line) + ed.column, static_cast<std::size_t>(count));
+  std::memcpy(ed.clip.data(), ed.grid.ReadSlot(ed.line) + ed.column,
+              static_cast<std::size_t>(count));
   ed.clip[static_cast<std::size_t>(count)] = '\0';
 }
 
-void LineMove(Editor& ed, bool copy) {
-  int target = 0;
-  if (!AskLine(ed, copy ? "Copy" : "Move", target)) {
+// Tells what a cut or copy settled, unless it was taken as asked; true when it goes ahead.
+bool Settled(Editor& ed, Fit fit, const char* verb, const char* nothing) {
+  switch (fit.verdict) {
+    case Fit::Verdict::kWhole:
+      break;
+    case Fit::Verdict::kShortened:
+      std::fprintf(ed.io.out, "%s size will be shortened to %i\n", verb, fit.count);
+      break;
+    case Fit::Verdict::kTooLarge:
+      std::fprintf(ed.io.out, "Maximum cut size is %i\n", fit.count);
+      break;
+    case Fit::Verdict::kNothing:
+      std::fputs(nothing, ed.io.out);
+      break;
+  }
+  return fit.Taken();
+}
+
+// Says how an insert was shortened; the count that fits.
+int SettleInsert(Editor& ed, int line, int column, const char* text) {
+  const InsertFit fit = CheckInsert(line, column, text, ed.grid);
+  if (fit.past_position) {
+    std::fputs("Insert was truncated because it is too long for the position\n", ed.io.out);
+  }
+  if (fit.past_line) {
+    std::fprintf(ed.io.out, "Insert was truncated because the line would have exceeded %i\n",
+                 ed.grid.lsize());
+  }
+  return fit.count;
+}
+
+void MoveOrCopy(Editor& ed, bool copy) {
+  const std::optional<int> target = AskLine(ed, copy ? "Copy" : "Move");
+  if (!target) {
     return;
   }
-  if (target < 0 || target >= ed.grid.lines()) {
+  if (*target < 0 || *target >= ed.grid.lines()) {
     std::fputs(copy ? "Desination line is not valid\n" : "Destination line is not valid\n",
                ed.io.out);
     return;
   }
-  StoreDoubleUndo(ed.line, target, ed.undo.copy1.data(), ed.undo.copy2.data(), ed.grid);
+  StoreDoubleUndo(ed.undo, ed.line, *target, ed.grid);
   if (copy) {
-    Copy(ed.line, target, ed.grid);
+    Copy(ed.line, *target, ed.grid);
   } else {
-    Move(ed.line, target, ed.grid);
+    Move(ed.line, *target, ed.grid);
   }
-  Record(ed, copy ? kCopied : kMoved, ed.line, target);
-}
-
-void LineInsert(Editor& ed) {
-  // Wedging would push the last slot's text out of the grid, beyond the reach of undo.
-  const LineGrid& grid = ed.grid;
-  if (grid.Slot(grid.lines() - 1)[0] != '\0') {
-    std::fputs("Cannot insert a line: the last line is not empty\n", ed.io.out);
-    return;
-  }
-  Wedge(ed.line, ed.grid);
-  Record(ed, kWedged, ed.line);
-}
-
-void ClipCopy(Editor& ed) {
-  int count = 0;
-  if (AskSize(ed, "Copy how many characters?", count) &&
-      CheckCopy(ed.line, ed.column, count, ed.grid, ed.io.out) == 1) {
-    CopyToClip(ed, count);
-  }
-}
-
-void ClipCut(Editor& ed) {
-  int size = 0;
-  if (AskSize(ed, "Enter cut size", size) &&
-      CheckCut(ed.line, ed.column, size, ed.grid, ed.io.out) == 1) {
-    SaveLineForUndo(ed);
-    CopyToClip(ed, size);
-    Cut(ed.line, ed.column, size, ed.grid);
-    Record(ed, kLineEdit, ed.line);
-  }
-}
-
-void ClipPaste(Editor& ed) {
-  int count = 0;
-  if (CheckPaste(ed.column, count, ed.clip.data(), ed.grid.lsize(), ed.io.out) == 1) {
-    SaveLineForUndo(ed);
-    Paste(ed.line, ed.column, count, ed.clip.data(), ed.grid);
-    Record(ed, kLineEdit, ed.line);
-  }
+  Record(ed, copy ? UndoMode::kCopied : UndoMode::kMoved, ed.line, *target);
 }
 
 void InsertText(Editor& ed, const char* text) {
-  int count = 0;
-  if (CheckInsert(ed.line, ed.column, count, text, ed.grid, ed.io.out) == 1) {
+  const int count = SettleInsert(ed, ed.line, ed.column, text);
+  if (count > 0) {
     SaveLineForUndo(ed);
     Insert(ed.line, ed.column, count, text, ed.grid);
-    Record(ed, kLineEdit, ed.line);
+    Record(ed, UndoMode::kLineEdit, ed.line);
   }
-}
-
-void NewInsert(Editor& ed) {
-  std::fputs("Enter string to insert\n", ed.io.out);
-  if (ReadText(ed.io, ed.insert_text.data(), ed.grid.lsize() - 1) != Line::kEnd) {
-    InsertText(ed, ed.insert_text.data());
-  }
-}
-
-void TrimWrap(Editor& ed) {
-  if (ed.line == ed.grid.lines() - 1) {
-    return;
-  }
-  const int next = ed.line + 1;
-  StoreDoubleUndo(ed.line, next, ed.undo.copy1.data(), ed.undo.copy2.data(), ed.grid);
-  const LineGrid& grid = ed.grid;
-  // Past the line's end the slot holds zeros: the tail is empty there.
-  int count = 0;
-  if (CheckInsert(next, 0, count, grid.Slot(ed.line) + ed.column, ed.grid, ed.io.out) == 1) {
-    // Taking the next slot for writing may move the current one, so the tail is found after.
-    ed.grid.Slot(next);
-    Insert(next, 0, count, grid.Slot(ed.line) + ed.column, ed.grid);
-  }
-  Trim(ed.line, ed.column, ed.grid);
-  Record(ed, kWrapped, ed.line, next);
-  ed.column = 0;
-  ed.line = next;
 }
 
 }  // namespace
@@ -158,70 +121,141 @@ void EnterText(Editor& ed, const char* input) {
     text = escaped;
   }
   SaveLineForUndo(ed);
-  Replace(ed.line, ed.column, text, ed.grid, ed.io.out);
-  Record(ed, kLineEdit, ed.line);
+  if (!Replace(ed.line, ed.column, text, ed.grid)) {
+    std::fputs("At End Of Line\n", ed.io.out);
+  }
+  Record(ed, UndoMode::kLineEdit, ed.line);
   if (ed.line < ed.grid.lines() - 1 && !ed.line_lock) {
     ++ed.line;
   }
 }
 
-bool RunEditingCommand(Editor& ed, Command command) {
-  switch (command) {
-    case kLineClear:
-      SaveLineForUndo(ed);
-      Clear(ed.line, ed.grid);
-      Record(ed, kLineEdit, ed.line);
-      break;
-    case kLineMove:
-      LineMove(ed, false);
-      break;
-    case kLineCopy:
-      LineMove(ed, true);
-      break;
-    case kLineInsert:
-      LineInsert(ed);
-      break;
-    case kLineDelete:
-      SaveLineForUndo(ed);
-      Delete(ed.line, ed.grid);
-      Record(ed, kDeleted, ed.line);
-      break;
-    case kClipCopy:
-      ClipCopy(ed);
-      break;
-    case kClipCut:
-      ClipCut(ed);
-      break;
-    case kClipPaste:
-      ClipPaste(ed);
-      break;
-    case kClipInsert:
-      if (ed.clip[0] == '\0') {
-        std::fputs("There is nothing to paste\n", ed.io.out);
-      } else {
-        InsertText(ed, ed.clip.data());
-      }
-      break;
-    case kNewInsert:
-      NewInsert(ed);
-      break;
-    case kTrimEnd:
-      SaveLineForUndo(ed);
-      Trim(ed.line, ed.column, ed.grid);
-      Record(ed, kLineEdit, ed.line);
-      break;
-    case kTrimWrap:
-      TrimWrap(ed);
-      break;
-    case kUndo:
-      if (ApplyUndo(ed.undo, ed.grid, ed.line)) {
-        ed.modified = true;
-      }
-      break;
-    default:
-      return false;
+Flow LineClear(Editor& ed) {
+  SaveLineForUndo(ed);
+  Clear(ed.line, ed.grid);
+  Record(ed, UndoMode::kLineEdit, ed.line);
+  return Flow::kContinue;
+}
+
+Flow LineMove(Editor& ed) {
+  MoveOrCopy(ed, false);
+  return Flow::kContinue;
+}
+
+Flow LineCopy(Editor& ed) {
+  MoveOrCopy(ed, true);
+  return Flow::kContinue;
+}
+
+Flow LineInsert(Editor& ed) {
+  // Wedging would push the last slot's text out of the grid, beyond the reach of undo.
+  if (ed.grid.ReadSlot(ed.grid.lines() - 1)[0] != '\0') {
+    std::fputs("Cannot insert a line: the last line is not empty\n", ed.io.out);
+    return Flow::kContinue;
   }
-  return true;
+  Wedge(ed.line, ed.grid);
+  Record(ed, UndoMode::kWedged, ed.line);
+  return Flow::kContinue;
+}
+
+Flow LineDelete(Editor& ed) {
+  SaveLineForUndo(ed);
+  Delete(ed.line, ed.grid);
+  Record(ed, UndoMode::kDeleted, ed.line);
+  return Flow::kContinue;
+}
+
+Flow ClipCopy(Editor& ed) {
+  const std::optional<int> count = AskSize(ed, "Copy how many characters?");
+  if (!count) {
+    return Flow::kContinue;
+  }
+  const Fit fit = CheckCopy(ed.line, ed.column, *count, ed.grid);
+  if (Settled(ed, fit, "Copy", "There is nothing to copy\n")) {
+    CopyToClip(ed, fit.count);
+  }
+  return Flow::kContinue;
+}
+
+Flow ClipCut(Editor& ed) {
+  const std::optional<int> size = AskSize(ed, "Enter cut size");
+  if (!size) {
+    return Flow::kContinue;
+  }
+  const Fit fit = CheckCut(ed.line, ed.column, *size, ed.grid);
+  if (Settled(ed, fit, "Cut", "There is nothing to cut at this position\n")) {
+    SaveLineForUndo(ed);
+    CopyToClip(ed, fit.count);
+    Cut(ed.line, ed.column, fit.count, ed.grid);
+    Record(ed, UndoMode::kLineEdit, ed.line);
+  }
+  return Flow::kContinue;
+}
+
+Flow ClipPaste(Editor& ed) {
+  const Fit fit = CheckPaste(ed.column, ed.clip.data(), ed.grid.lsize());
+  if (fit.verdict == Fit::Verdict::kShortened) {
+    std::fputs("Paste string was shortened to fit onto line\n", ed.io.out);
+  } else if (fit.verdict == Fit::Verdict::kNothing) {
+    std::fputs("There is nothing to paste\n", ed.io.out);
+    return Flow::kContinue;
+  }
+  SaveLineForUndo(ed);
+  Paste(ed.line, ed.column, fit.count, ed.clip.data(), ed.grid);
+  Record(ed, UndoMode::kLineEdit, ed.line);
+  return Flow::kContinue;
+}
+
+Flow ClipInsert(Editor& ed) {
+  if (ed.clip[0] == '\0') {
+    std::fputs("There is nothing to paste\n", ed.io.out);
+  } else {
+    InsertText(ed, ed.clip.data());
+  }
+  return Flow::kContinue;
+}
+
+Flow NewInsert(Editor& ed) {
+  std::fputs("Enter string to insert\n", ed.io.out);
+  if (ReadText(ed.io, ed.insert_text.data(), ed.grid.lsize() - 1) != Line::kEnd) {
+    InsertText(ed, ed.insert_text.data());
+  }
+  return Flow::kContinue;
+}
+
+Flow TrimEnd(Editor& ed) {
+  SaveLineForUndo(ed);
+  Trim(ed.line, ed.column, ed.grid);
+  Record(ed, UndoMode::kLineEdit, ed.line);
+  return Flow::kContinue;
+}
+
+Flow TrimWrap(Editor& ed) {
+  if (ed.line == ed.grid.lines() - 1) {
+    return Flow::kContinue;
+  }
+  const int next = ed.line + 1;
+  StoreDoubleUndo(ed.undo, ed.line, next, ed.grid);
+  // Past the line's end the slot holds zeros: the tail is empty there.
+  const int count = SettleInsert(ed, next, 0, ed.grid.ReadSlot(ed.line) + ed.column);
+  if (count > 0) {
+    // Taking the next slot for writing may move the current one, so the tail is found after.
+    static_cast<void>(ed.grid.WriteSlot(next));
+    Insert(next, 0, count, ed.grid.ReadSlot(ed.line) + ed.column, ed.grid);
+  }
+  Trim(ed.line, ed.column, ed.grid);
+  Record(ed, UndoMode::kWrapped, ed.line, next);
+  ed.column = 0;
+  ed.line = next;
+  return Flow::kContinue;
+}
+
+Flow UndoEdit(Editor& ed) {
+  if (const std::optional<int> line = ApplyUndo(ed.undo, ed.grid)) {
+    ed.line = *line;
+    ed.modified = true;
+  }
+  return Flow::kContinue;
 }
 
 }  // namespace brenik

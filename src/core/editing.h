@@ -1,13 +1,24 @@
 // The editing commands: whole lines, the clip memory, inserts, trims and undo.
 #pragma once
 
-#include "core/commands.h"
 #include "core/editor.h"
 
 namespace brenik {
 
-/// Runs an editing command; false when `command` is not one of them.
-[[nodiscard]] bool RunEditingCommand(Editor& ed, Command command);
+/// Each runs one command of the table on the editor.
+Flow LineClear(Editor& ed);
+Flow LineMove(Editor& ed);
+Flow LineInsert(Editor& ed);
+Flow LineDelete(Editor& ed);
+Flow LineCopy(Editor& ed);
+Flow ClipCopy(Editor& ed);
+Flow ClipCut(Editor& ed);
+Flow ClipPaste(Editor& ed);
+Flow ClipInsert(Editor& ed);
+Flow NewInsert(Editor& ed);
+Flow TrimEnd(Editor& ed);
+Flow TrimWrap(Editor& ed);
+Flow UndoEdit(Editor& ed);
 
 /// Overwrites the cursor line with typed text and moves down unless the line is locked.
 void EnterText(Editor& ed, const char* input);

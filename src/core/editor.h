@@ -1,4 +1,4 @@
-// The editor's whole state, start-up, and the command loop that reads and dispatches input.
+// The editor's whole state, and what a command tells the loop.
 #pragma once
 
 #include <string>
@@ -41,14 +41,7 @@ struct Editor {
   std::vector<char> clip;
 };
 
-/// Banner, settings, grid and the first file; kFatal when the editor cannot start, kQuit after
-/// --help or --version.
-[[nodiscard]] Flow StartUp(Editor& ed, int argc, char** argv);
-
-/// Runs one input line (line end removed): a command when it is a key, else text entry.
-[[nodiscard]] Flow RunCommand(Editor& ed, const char* input);
-
-/// The command loop; returns the process's exit status.
-int RunEditor(Editor& ed);
+/// A command's handler.
+using Handler = Flow (*)(Editor&);
 
 }  // namespace brenik

@@ -6,7 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "core/editor.h"
+#include "core/loop.h"
+#include "core/startup.h"
 #include "files/filesystem.h"
 #include "term/signals.h"
 

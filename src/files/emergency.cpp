@@ -19,7 +19,7 @@ bool WriteDocument(FileSystem& fs, int fd, const LineGrid& grid, int last) {
   std::size_t used = 0;
   const std::size_t lsize = static_cast<std::size_t>(grid.lsize());
   for (int k = 0; k <= last; ++k) {
-    const char* text = grid.Slot(k);
+    const char* text = grid.ReadSlot(k);
     const std::size_t length = strnlen(text, lsize);
     if (used + length + 1 > sizeof chunk) {
       if (!WriteAll(fs, fd, chunk, used)) {

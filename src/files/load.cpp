@@ -223,7 +223,7 @@ ParseResult ParseLines(const char* data, std::size_t size, LineGrid& grid, Io& i
   Scan(data, length, lines, grid.lsize(), nullptr, looked,
        [&](long long k, std::size_t position, unsigned char kind) {
          if (position > begin) {
-           std::memcpy(grid.Slot(static_cast<int>(k - 1)), data + begin, position - begin);
+           std::memcpy(grid.WriteSlot(static_cast<int>(k - 1)), data + begin, position - begin);
          }
          begin = BeginAfter(position, kind);
        });

@@ -33,7 +33,7 @@ bool JoinLines(LineGrid& grid, SaveText& text) {
   // Measured first, so the buffer is exactly the text's size.
   std::size_t total = 0;
   for (int k = 0; k <= last; ++k) {
-    total += strnlen(lines.Slot(k), lsize - 1) + 1;
+    total += strnlen(lines.ReadSlot(k), lsize - 1) + 1;
   }
   text.data = AllocateText(total);
   if (!text.data) {
@@ -42,7 +42,7 @@ bool JoinLines(LineGrid& grid, SaveText& text) {
   }
   char* end = text.data.get();
   for (int k = 0; k <= last; ++k) {
-    const char* slot = lines.Slot(k);
+    const char* slot = lines.ReadSlot(k);
     const std::size_t length = strnlen(slot, lsize - 1);
     std::memcpy(end, slot, length);
     end += length;

@@ -5,9 +5,9 @@
 
 namespace brenik {
 
-void SetCommand(std::string& command, bool& confirmed, Io& io) {
-  if (!command.empty()) {
-    std::fprintf(io.out, "Command in memory = %s\n", Shown(command.c_str()).c_str());
+void SetCommand(Launch& launch, Io& io) {
+  if (!launch.command.empty()) {
+    std::fprintf(io.out, "Command in memory = %s\n", Shown(launch.command.c_str()).c_str());
   } else {
     std::fputs("There is no command in memory\n", io.out);
   }
@@ -19,26 +19,26 @@ void SetCommand(std::string& command, bool& confirmed, Io& io) {
   if (!Fits(line) || std::strlen(answer) + (line == Line::kFits ? 1 : 0) <= 2) {
     return;
   }
-  command = answer;
-  confirmed = true;
+  launch.command = answer;
+  launch.confirmed = true;
 }
 
-SaveResult CommandExec(std::string& command, bool& confirmed, std::string& file_name,
-                       LineGrid& grid, Io& io, FileSystem& fs) {
-  if (command.empty()) {
-    SetCommand(command, confirmed, io);
-    if (command.empty()) {
+SaveResult CommandExec(Launch& launch, std::string& file_name, LineGrid& grid, Io& io,
+                       FileSystem& fs) {
+  if (launch.command.empty()) {
+    SetCommand(launch, io);
+    if (launch.command.empty()) {
       return SaveResult::kCancelled;
     }
   }
-  if (!confirmed) {
+  if (!launch.confirmed) {
     std::fprintf(io.out, "Run %s, the command from .brenik_rc? Enter 'y' to save and run it\n",
-                 Shown(command.c_str()).c_str());
+                 Shown(launch.command.c_str()).c_str());
     char answer[kShortLimit + 1];
     if (!Answered(io, ReadLine(io, answer, kShortLimit), answer, "y")) {
       return SaveResult::kCancelled;
     }
-    confirmed = true;
+    launch.confirmed = true;
   }
   const SaveResult saved = Save(file_name, grid, io, fs);
   if (saved != SaveResult::kSaved) {
@@ -46,7 +46,7 @@ SaveResult CommandExec(std::string& command, bool& confirmed, std::string& file_
   }
   // The command writes straight to the terminal; what the editor printed must come first.
   std::fflush(io.out);
-  static_cast<void>(fs.System(command.c_str()));
+  static_cast<void>(fs.System(launch.command.c_str()));
   return saved;
 }
 

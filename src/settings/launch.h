@@ -6,17 +6,18 @@
 #include "buffer/grid.h"
 #include "files/filesystem.h"
 #include "files/save.h"
+#include "settings/settings.h"
 #include "term/io.h"
 
 namespace brenik {
 
 /// Shows the launch command and replaces it with an answer of more than one character, which
 /// is then confirmed; an answer too long is refused and the command kept.
-void SetCommand(std::string& command, bool& confirmed, Io& io);
+void SetCommand(Launch& launch, Io& io);
 
 /// Saves, then runs the launch command; a command from the settings file must first be
 /// confirmed. The save's result; kCancelled when nothing was saved or run.
-[[nodiscard]] SaveResult CommandExec(std::string& command, bool& confirmed, std::string& file_name,
-                                     LineGrid& grid, Io& io, FileSystem& fs);
+[[nodiscard]] SaveResult CommandExec(Launch& launch, std::string& file_name, LineGrid& grid, Io& io,
+                                     FileSystem& fs);
 
 }  // namespace brenik

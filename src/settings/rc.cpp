@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,44 +24,47 @@ enum OtherKey { kMaxLines, kMaxChar, kAnchorPosition, kLinesPerPage, kShowNumber
 constexpr const char* kOtherKeys[] = {"max_lines",      "max_char",     "anchor_position",
                                       "lines_per_page", "show_numbers", "launch_command"};
 
-// A base-10 integer as the settings file writes it; false when it does not fit 32 bits.
-bool ToInt(const std::string& value, long& result) {
+// A base-10 integer as the settings file writes it; none when it does not fit 32 bits.
+std::optional<long> ToInt(const std::string& value) {
   errno = 0;
-  result = std::strtol(value.c_str(), nullptr, 10);
-  return errno != ERANGE && result >= INT_MIN && result <= INT_MAX;
+  const long result = std::strtol(value.c_str(), nullptr, 10);
+  if (errno == ERANGE || result < INT_MIN || result > INT_MAX) {
+    return std::nullopt;
+  }
+  return result;
 }
 
 void ApplyOther(OtherKey key, const std::string& value, Settings& s) {
-  long number = 0;
+  const std::optional<long> number = ToInt(value);
   switch (key) {
     case kMaxLines:
-      if (ToInt(value, number) && number > 0) {
-        s.lines = static_cast<int>(number);
+      if (number && *number > 0) {
+        s.lines = static_cast<int>(*number);
       }
       break;
     case kMaxChar:
       // One character per line would leave no room for the quit confirmation's "q" and its
       // line end, so the editor could never be left.
-      if (ToInt(value, number) && number >= 2 && number < INT_MAX) {
-        s.lsize = static_cast<int>(number) + 1;
+      if (number && *number >= 2 && *number < INT_MAX) {
+        s.lsize = static_cast<int>(*number) + 1;
       }
       break;
     case kAnchorPosition:
-      if (ToInt(value, number) && number >= 1 && number <= s.lsize - 1) {
-        s.anchor = static_cast<int>(number) - 1;
+      if (number && *number >= 1 && *number <= s.lsize - 1) {
+        s.anchor = static_cast<int>(*number) - 1;
       }
       break;
     case kLinesPerPage:
-      if (ToInt(value, number) && number >= 1 && number <= s.lines - 1) {
-        s.page_length = static_cast<int>(number);
+      if (number && *number >= 1 && *number <= s.lines - 1) {
+        s.page_length = static_cast<int>(*number);
       }
       break;
     case kShowNumbers:
-      s.show_numbers = value == "on" ? 1 : 0;
+      s.show_numbers = value == "on";
       break;
     case kLaunch:
       if (!value.empty()) {
-        s.launch_command = value.substr(0, kLaunchMax);
+        s.launch.command = value.substr(0, kLaunchMax);
       }
       break;
   }
@@ -74,7 +78,7 @@ void ApplyLine(std::string_view text, Settings& s) {
   const std::string value = has_value ? line.substr(equals + 1) : std::string();
   bool binding = false;
   for (int i = 0; i < kCommandCount; ++i) {
-    if (line.find(s.names[i].data()) != std::string::npos) {
+    if (line.find(kCommands[i].name) != std::string::npos) {
       binding = true;
       if (has_value && value.size() == 1) {
         s.keys[i] = {value[0], '\0'};
@@ -92,23 +96,24 @@ void ApplyLine(std::string_view text, Settings& s) {
   }
 }
 
-// Reads a whole file; false with errno set when it cannot be read.
-bool ReadAll(FileSystem& fs, int fd, std::string& text) {
+// Reads a whole file; none, with errno set, when it cannot be read.
+std::optional<std::string> ReadAll(FileSystem& fs, int fd) {
+  std::string text;
   char chunk[4096];
   for (;;) {
     const ssize_t got = fs.Read(fd, chunk, sizeof chunk);
     if (got < 0) {
-      return false;
+      return std::nullopt;
     }
     if (got == 0) {
-      return true;
+      return text;
     }
     // A file larger than memory is refused like one that cannot be read.
     try {
       text.append(chunk, static_cast<std::size_t>(got));
     } catch (const std::bad_alloc&) {
       errno = ENOMEM;
-      return false;
+      return std::nullopt;
     }
   }
 }
@@ -141,17 +146,17 @@ void ApplyRC(const char* text, std::size_t length, Settings& settings) {
   }
 }
 
-int ReadRC(Settings& settings, std::FILE* out, FileSystem& fs) {
+void ReadRC(Settings& settings, std::FILE* out, FileSystem& fs) {
   // O_NONBLOCK: a FIFO planted under the name must not hang the start-up; it is refused below.
   const int fd = fs.Open(kRcName, O_RDONLY | O_NONBLOCK | O_NOCTTY, 0);
   if (fd < 0) {
     if (errno == ENOENT) {
       std::fprintf(out, "Making RC file: %s\n", kRcName);
       MakeRC(settings, kRcName, out, fs);
-      return 0;
+      return;
     }
     CannotRead(out, std::strerror(errno));
-    return 0;
+    return;
   }
   struct stat info = {};
   const char* refusal = nullptr;
@@ -166,19 +171,17 @@ int ReadRC(Settings& settings, std::FILE* out, FileSystem& fs) {
   if (refusal != nullptr) {
     CannotRead(out, refusal);
     fs.Close(fd);
-    return 0;
+    return;
   }
   std::fprintf(out, "Reading RC file: %s\n", kRcName);
-  std::string text;
-  const bool read = ReadAll(fs, fd, text);
+  const std::optional<std::string> text = ReadAll(fs, fd);
   const int read_errno = errno;
   fs.Close(fd);
-  if (!read) {
+  if (!text) {
     CannotRead(out, std::strerror(read_errno));
-    return 0;
+    return;
   }
-  ApplyRC(text.data(), text.size(), settings);
-  return 1;
+  ApplyRC(text->data(), text->size(), settings);
 }
 
 void MakeRC(const Settings& settings, const char* file_name, std::FILE* out, FileSystem& fs) {
@@ -191,7 +194,7 @@ void MakeRC(const Settings& settings, const char* file_name, std::FILE* out, Fil
   std::string text;
   char line[64];
   for (int i = 0; i < kCommandCount; ++i) {
-    std::snprintf(line, sizeof line, "%s=%s\n", settings.names[i].data(), settings.keys[i].data());
+    std::snprintf(line, sizeof line, "%s=%s\n", kCommands[i].name, settings.keys[i].data());
     text += line;
   }
   std::snprintf(line, sizeof line, "max_lines=%i\n", settings.lines);

@@ -9,8 +9,8 @@
 
 namespace brenik {
 
-/// Reads the settings file into `settings`, or creates it; 1 when a file was read.
-int ReadRC(Settings& settings, std::FILE* out, FileSystem& fs);
+/// Reads the settings file into `settings`, or creates it.
+void ReadRC(Settings& settings, std::FILE* out, FileSystem& fs);
 
 /// Applies the lines of a settings text, in order, to `settings`.
 void ApplyRC(const char* text, std::size_t length, Settings& settings);

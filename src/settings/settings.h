@@ -1,33 +1,33 @@
 // What the settings file can change: command keys, the grid's limits and the view.
 #pragma once
 
-#include <array>
 #include <string>
+
+#include "term/commands.h"
 
 namespace brenik {
 
-inline constexpr int kCommandCount = 37;
-inline constexpr int kNameSize = 16;
 inline constexpr int kDefaultLines = 32767;
 inline constexpr int kDefaultLsize = 256;
 inline constexpr int kDefaultPageLength = 8;
 
-using CommandNames = std::array<std::array<char, kNameSize>, kCommandCount>;
-using CommandKeys = std::array<std::array<char, 2>, kCommandCount>;
+/// The command that the launch command runs, and whether the user stands behind it.
+struct Launch {
+  std::string command;
+  /// False while the command is the one the settings file gave and nobody has agreed to run
+  /// it: a file in a folder may come from anyone.
+  bool confirmed = false;
+};
 
 /// Everything fixed at start-up before the grid exists; only the view fields change later.
 struct Settings {
-  CommandNames names{};
-  CommandKeys keys{};
+  CommandKeys keys = DefaultKeys();
   int lines = kDefaultLines;
   int lsize = kDefaultLsize;
   int anchor = 0;
-  int show_numbers = 1;
+  bool show_numbers = true;
   int page_length = kDefaultPageLength;
-  std::string launch_command;
-  /// False while the launch command is the one the settings file gave and nobody has agreed
-  /// to run it: a file in a folder may come from anyone.
-  bool launch_confirmed = false;
+  Launch launch;
 };
 
 }  // namespace brenik

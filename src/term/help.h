@@ -1,7 +1,7 @@
 // The help menu: the limits and, section by section, every command with its current key.
 #pragma once
 
-#include "settings/settings.h"
+#include "term/commands.h"
 #include "term/io.h"
 
 namespace brenik {

@@ -102,13 +102,12 @@ Line ReadWhole(Io& io, char* buffer, int limit) {
   return line;
 }
 
-bool ReadNumber(Io& io, long& value) {
+std::optional<long> ReadNumber(Io& io) {
   char answer[kNumberLimit + 1];
   if (!Fits(ReadWhole(io, answer, kNumberLimit))) {
-    return false;
+    return std::nullopt;
   }
-  value = std::strtol(answer, nullptr, 10);
-  return true;
+  return std::strtol(answer, nullptr, 10);
 }
 
 void PutShown(const char* text, std::FILE* out) {

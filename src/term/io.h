@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <optional>
 
 namespace brenik {
 
@@ -48,9 +49,9 @@ inline constexpr int kShortLimit = 15;
 inline bool Fits(Line line) { return line == Line::kFits || line == Line::kLast; }
 /// True when the line just read into `buffer` was `word` and its line end, and nothing else.
 [[nodiscard]] bool Answered(const Io& io, Line line, const char* buffer, const char* word);
-/// Reads a numeric answer as a base-10 integer (no digits gives 0); false when it was refused
+/// Reads a numeric answer as a base-10 integer (no digits gives 0); none when it was refused
 /// for length or nothing was read.
-[[nodiscard]] bool ReadNumber(Io& io, long& value);
+[[nodiscard]] std::optional<long> ReadNumber(Io& io);
 
 /// Prints text with each byte that would drive a terminal (below 0x20 but tab, and 0x7F) shown
 /// as '?'.

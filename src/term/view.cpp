@@ -7,13 +7,12 @@
 
 namespace brenik {
 
-void Display(int line, int column, int last_offset, const LineGrid& grid, int show_numbers,
+void Display(int line, int column, int last_offset, const LineGrid& grid, bool numbers,
              const char* file_name, std::FILE* out) {
   // A name, like the document, may hold bytes that would drive the terminal.
   std::fprintf(out, "\nEditing %i:%i ", line + 1, column + 1);
   PutShown(file_name, out);
   std::fputs("\n\n", out);
-  const bool numbers = show_numbers == 1;
   char label[16] = "";
   int indent = 2;
   if (numbers) {
@@ -23,7 +22,7 @@ void Display(int line, int column, int last_offset, const LineGrid& grid, int sh
   const long long end = std::min(first + last_offset + 1, static_cast<long long>(grid.lines()));
   for (long long k = first; k < end; ++k) {
     const int index = static_cast<int>(k);
-    const char* slot = grid.Slot(index);
+    const char* slot = grid.ReadSlot(index);
     // Only the first column + 1 bytes decide whether the line reaches the cursor column.
     const bool reaches = std::memchr(slot, 0, static_cast<std::size_t>(column) + 1) == nullptr;
     if (index == line) {

@@ -8,7 +8,7 @@
 namespace brenik {
 
 /// Prints the view for the cursor; `last_offset` is the page length less one (at least 0).
-void Display(int line, int column, int last_offset, const LineGrid& grid, int show_numbers,
+void Display(int line, int column, int last_offset, const LineGrid& grid, bool numbers,
              const char* file_name, std::FILE* out);
 
 }  // namespace brenik

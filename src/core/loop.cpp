@@ -1,0 +1,96 @@
+#include "core/loop.h"
+
+#include <cstring>
+
+#include "core/editing.h"
+#include "core/file_commands.h"
+#include "core/navigation.h"
+#include "files/emergency.h"
+#include "term/signals.h"
+#include "term/view.h"
+
+namespace brenik {
+
+namespace {
+
+// Every command of the table names its handler here: one without a handler does not compile.
+constexpr Handler kHandlers[] = {
+#define BRENIK_HANDLER(command, name, key, dispatch_place, handler, ...) handler,
+    BRENIK_COMMANDS(BRENIK_HANDLER)
+#undef BRENIK_HANDLER
+};
+static_assert(std::size(kHandlers) == kCommandCount);
+
+// Finds the command that the input names; -1 for text.
+int MatchCommand(const CommandKeys& keys, const char* input) {
+  for (const Command command : kDispatchOrder) {
+    if (std::strcmp(keys[command].data(), input) == 0 && (input[0] != '!' || command == kUndo)) {
+      return command;
+    }
+  }
+  return -1;
+}
+
+}  // namespace
+
+Flow RunCommand(Editor& ed, const char* input) {
+  const int command = MatchCommand(ed.settings.keys, input);
+  if (command < 0) {
+    EnterText(ed, input);
+    return Flow::kContinue;
+  }
+  return kHandlers[command](ed);
+}
+
+namespace {
+
+// The editor ends without the quit confirmation: unsaved work goes to an emergency file.
+int EndAbruptly(Editor& ed, int clean_status) {
+  if (!ed.modified) {
+    return clean_status;
+  }
+  char written[kNameLimit + 17];
+  if (EmergencySave(ed.file_name, ed.grid, *ed.fs, written, sizeof written)) {
+    std::fprintf(ed.io.out, "\nUnsaved changes were written to %s\n", Shown(written).c_str());
+  } else {
+    std::fputs("\nThe unsaved changes could not be written anywhere\n", ed.io.out);
+  }
+  return 1;
+}
+
+}  // namespace
+
+int RunEditor(Editor& ed) {
+  char* input = ed.input.data();
+  for (;;) {
+    Display(ed.line, ed.column, ed.settings.page_length - 1, ed.grid, ed.settings.show_numbers,
+            ed.file_name.c_str(), ed.io.out);
+    const Line line = ReadText(ed.io, input, ed.grid.lsize() - 1);
+    if (line == Line::kEnd) {
+      break;
+    }
+    if (Answered(ed.io, line, input, "") && ed.line < ed.grid.lines() - 1) {
+      ++ed.line;
+      continue;
+    }
+    // What was cut off a line could have been anything; the part kept is text, never a command.
+    if (line == Line::kLong) {
+      EnterText(ed, input);
+      continue;
+    }
+    const Flow flow = RunCommand(ed, input);
+    if (flow == Flow::kQuit) {
+      return 0;
+    }
+    if (flow == Flow::kFatal) {
+      return EndAbruptly(ed, 1);
+    }
+    if (ed.io.ended) {
+      break;
+    }
+  }
+  // Only a plain end of input is a clean end; a signal or a lost output is a failure.
+  return EndAbruptly(ed, PendingSignal() != 0 || std::ferror(ed.io.out) ? 1 : 0);
+}
+
+}  // namespace brenik
