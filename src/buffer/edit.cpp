@@ -7,6 +7,11 @@ namespace brenik {
 
 namespace {
 
+// Length of a line's text, at most lsize - 1.
+int LineLength(const LineGrid& grid, int line) {
+  return static_cast<int>(strnlen(grid.ReadSlot(line), static_cast<std::size_t>(grid.lsize())));
+}
+
 // Pads a line shorter than the column with spaces; the zero behind the pad ends the line.
 void SpaceFill(int line, int column, LineGrid& grid) {
   const int length = LineLength(grid, line);
@@ -23,10 +28,6 @@ int LengthFrom(const LineGrid& grid, int line, int column) {
 }
 
 }  // namespace
-
-int LineLength(const LineGrid& grid, int line) {
-  return static_cast<int>(strnlen(grid.ReadSlot(line), static_cast<std::size_t>(grid.lsize())));
-}
 
 bool Replace(int line, int column, const char* text, LineGrid& grid) {
   const int lsize = grid.lsize();

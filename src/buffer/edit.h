@@ -52,7 +52,4 @@ void Trim(int line, int column, LineGrid& grid);
 /// Settles a copy of `count` characters at the column into clip memory.
 [[nodiscard]] Fit CheckCopy(int line, int column, int count, const LineGrid& grid);
 
-/// Length of a line's text, at most lsize - 1.
-[[nodiscard]] int LineLength(const LineGrid& grid, int line);
-
 }  // namespace brenik

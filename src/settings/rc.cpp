@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <new>
 #include <optional>
 #include <string>
@@ -20,7 +21,7 @@ constexpr const char* kRcName = ".brenik_rc";
 constexpr std::size_t kLaunchMax = 255;
 
 // The six keys other than command names, in the order a line is tested against them.
-enum OtherKey { kMaxLines, kMaxChar, kAnchorPosition, kLinesPerPage, kShowNumbers, kLaunch };
+enum class OtherKey { kMaxLines, kMaxChar, kAnchorPosition, kLinesPerPage, kShowNumbers, kLaunch };
 constexpr const char* kOtherKeys[] = {"max_lines",      "max_char",     "anchor_position",
                                       "lines_per_page", "show_numbers", "launch_command"};
 
@@ -37,32 +38,32 @@ std::optional<long> ToInt(const std::string& value) {
 void ApplyOther(OtherKey key, const std::string& value, Settings& s) {
   const std::optional<long> number = ToInt(value);
   switch (key) {
-    case kMaxLines:
+    case OtherKey::kMaxLines:
       if (number && *number > 0) {
         s.lines = static_cast<int>(*number);
       }
       break;
-    case kMaxChar:
+    case OtherKey::kMaxChar:
       // One character per line would leave no room for the quit confirmation's "q" and its
       // line end, so the editor could never be left.
       if (number && *number >= 2 && *number < INT_MAX) {
         s.lsize = static_cast<int>(*number) + 1;
       }
       break;
-    case kAnchorPosition:
+    case OtherKey::kAnchorPosition:
       if (number && *number >= 1 && *number <= s.lsize - 1) {
         s.anchor = static_cast<int>(*number) - 1;
       }
       break;
-    case kLinesPerPage:
+    case OtherKey::kLinesPerPage:
       if (number && *number >= 1 && *number <= s.lines - 1) {
         s.page_length = static_cast<int>(*number);
       }
       break;
-    case kShowNumbers:
+    case OtherKey::kShowNumbers:
       s.show_numbers = value == "on";
       break;
-    case kLaunch:
+    case OtherKey::kLaunch:
       if (!value.empty()) {
         s.launch.command = value.substr(0, kLaunchMax);
       }
@@ -88,7 +89,7 @@ void ApplyLine(std::string_view text, Settings& s) {
   if (binding || !has_value) {
     return;
   }
-  for (int k = kMaxLines; k <= kLaunch; ++k) {
+  for (int k = 0; k < static_cast<int>(std::size(kOtherKeys)); ++k) {
     if (line.find(kOtherKeys[k]) != std::string::npos) {
       ApplyOther(static_cast<OtherKey>(k), value, s);
       return;
