@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "buffer/pages.h"
+#include "files/format.h"
 
 namespace brenik {
 
@@ -28,28 +29,17 @@ struct SaveText {
 // Joins lines 0 .. DocLength, each with its newline; false when memory runs out.
 bool JoinLines(LineGrid& grid, SaveText& text) {
   const int last = DocLength(grid);
-  const std::size_t lsize = static_cast<std::size_t>(grid.lsize());
   const LineGrid& lines = grid;
-  // Measured first, so the buffer is exactly the text's size.
-  std::size_t total = 0;
-  for (int k = 0; k <= last; ++k) {
-    total += strnlen(lines.Slot(k), lsize - 1) + 1;
-  }
+  // Measured first, so the buffer is exactly the text's size and takes the text in one piece.
+  const std::size_t total = FormatSize(lines, last);
   text.data = AllocateText(total);
   if (!text.data) {
     errno = ENOMEM;
     return false;
   }
-  char* end = text.data.get();
-  for (int k = 0; k <= last; ++k) {
-    const char* slot = lines.Slot(k);
-    const std::size_t length = strnlen(slot, lsize - 1);
-    std::memcpy(end, slot, length);
-    end += length;
-    *end++ = '\n';
-  }
-  text.size = static_cast<std::size_t>(end - text.data.get());
-  return true;
+  text.size = total;
+  return WriteFormat(lines, last, text.data.get(), total,
+                     [](const char*, std::size_t) { return true; });
 }
 
 std::string DirectoryOf(const std::string& path) {
