@@ -6,9 +6,9 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 
 #include "files/save.h"
+#include "files/text.h"
 
 namespace brenik {
 

@@ -6,12 +6,10 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
-#include <memory>
 
-#include "buffer/pages.h"
 #include "files/format.h"
+#include "files/text.h"
 
 namespace brenik {
 
@@ -232,20 +230,6 @@ bool WriteInPlace(const std::string& name, const Target& target, const char* dat
 }
 
 }  // namespace
-
-void TextDeleter::operator()(char* p) const { std::free(p); }
-
-TextBuffer AllocateText(std::size_t size) {
-  if (size < kHugePage / 2) {
-    return TextBuffer(static_cast<char*>(std::malloc(size > 0 ? size : 1)));
-  }
-  const std::size_t rounded = (size + kHugePage - 1) / kHugePage * kHugePage;
-  char* block = static_cast<char*>(std::aligned_alloc(kHugePage, rounded));
-  if (block != nullptr) {
-    AdviseHugePages(block, block + size, block + rounded);
-  }
-  return TextBuffer(block);
-}
 
 bool WriteFileSafely(const std::string& name, const char* data, std::size_t size, FileSystem& fs,
                      std::FILE* out) {
