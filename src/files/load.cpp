@@ -14,47 +14,50 @@ namespace brenik {
 
 namespace {
 
+enum class ReadOutcome { kRead, kNotFound, kRefused };
+
+// A whole file's text; `data` is set only when the outcome is kRead.
 struct FileText {
-  TextBuffer data;
+  ReadOutcome outcome = ReadOutcome::kRefused;
+  TextBuffer data = nullptr;
   std::size_t size = 0;
 };
-
-enum class ReadOutcome { kRead, kNotFound, kRefused };
 
 void Refuse(const std::string& path, int error, std::FILE* out) {
   std::fprintf(out, "Cannot open %s: %s\n", Shown(path.c_str()).c_str(), std::strerror(error));
 }
 
 // Reads the whole file; prints the one line that explains any other outcome.
-ReadOutcome ReadWhole(const std::string& path, FileSystem& fs, std::FILE* out, FileText& text) {
+FileText ReadText(const std::string& path, FileSystem& fs, std::FILE* out) {
   struct stat info = {};
   // Looking before opening keeps a named pipe from stalling the editor until a writer comes.
   if (fs.Stat(path.c_str(), &info) != 0) {
     if (errno == ENOENT) {
       std::fprintf(out, "File %s not found!\n", Shown(path.c_str()).c_str());
-      return ReadOutcome::kNotFound;
+      return {ReadOutcome::kNotFound};
     }
     Refuse(path, errno, out);
-    return ReadOutcome::kRefused;
+    return {ReadOutcome::kRefused};
   }
   if (S_ISDIR(info.st_mode)) {
     Refuse(path, EISDIR, out);
-    return ReadOutcome::kRefused;
+    return {ReadOutcome::kRefused};
   }
   if (!S_ISREG(info.st_mode)) {
     std::fprintf(out, "Cannot open %s: not a regular file\n", Shown(path.c_str()).c_str());
-    return ReadOutcome::kRefused;
+    return {ReadOutcome::kRefused};
   }
   // O_NONBLOCK: should the name turn into a pipe after the look, the open still returns.
   const int fd = fs.Open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY, 0);
   if (fd < 0) {
     if (errno == ENOENT) {
       std::fprintf(out, "File %s not found!\n", Shown(path.c_str()).c_str());
-      return ReadOutcome::kNotFound;
+      return {ReadOutcome::kNotFound};
     }
     Refuse(path, errno, out);
-    return ReadOutcome::kRefused;
+    return {ReadOutcome::kRefused};
   }
+  FileText text;
   bool ok = fs.Fstat(fd, &info) == 0;
   int error = errno;
   if (ok && !S_ISREG(info.st_mode)) {
@@ -96,9 +99,10 @@ ReadOutcome ReadWhole(const std::string& path, FileSystem& fs, std::FILE* out, F
     } else {
       Refuse(path, error, out);
     }
-    return ReadOutcome::kRefused;
+    return {ReadOutcome::kRefused};
   }
-  return ReadOutcome::kRead;
+  text.outcome = ReadOutcome::kRead;
+  return text;
 }
 
 }  // namespace
@@ -135,8 +139,8 @@ OpenResult Open(int mode, std::string& open_path, LineGrid& grid, std::string& f
     path = answer;
   }
 
-  FileText text;
-  switch (ReadWhole(path, fs, io.out, text)) {
+  const FileText text = ReadText(path, fs, io.out);
+  switch (text.outcome) {
     case ReadOutcome::kRead:
       break;
     case ReadOutcome::kNotFound:

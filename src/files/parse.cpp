@@ -10,16 +10,21 @@ namespace {
 
 // What an entry marks: the newline that ends a line, or the start of a piece split off a line
 // (or of the last line, which has no newline).
-enum LineStart : unsigned char { kNewlineStart = 1, kSplitStart = 2 };
+enum class LineStart { kNewline, kSplit };
+
+// What a scan found: the entries, entry 0 included, and how many bytes it looked at.
+struct ScanResult {
+  long long entries = 0;
+  std::size_t looked = 0;
+};
 
 // The one scan behind both the measuring and the placing of lines: calls
-// on_entry(number, position, kind) for every entry from 1 on, in order, and returns how many
-// entries there are, entry 0 included. Prints the split warnings and the count when `out` is
-// set. The table itself is never needed at once, so placing scans a second time instead of
-// holding an entry per line.
+// on_entry(number, position, kind) for every entry from 1 on, in order. Prints the split warnings
+// and the count when `out` is set. The table itself is never needed at once, so placing scans a
+// second time instead of holding an entry per line.
 template <typename OnEntry>
-long long Scan(const char* text, std::size_t length, int lines, int lsize, std::FILE* out,
-               std::size_t& looked, OnEntry on_entry) {
+ScanResult Scan(const char* text, std::size_t length, int lines, int lsize, std::FILE* out,
+                OnEntry on_entry) {
   // The characters a slot holds; a newline right after that many still ends the line whole.
   const std::size_t width = static_cast<std::size_t>(lsize) - 1;
   long long line = 1;
@@ -31,7 +36,7 @@ long long Scan(const char* text, std::size_t length, int lines, int lsize, std::
     const void* found = std::memchr(text + i, '\n', limit - i);
     if (found != nullptr) {
       const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(found) - text);
-      on_entry(line, at, kNewlineStart);
+      on_entry(line, at, LineStart::kNewline);
       i = at + 1;
       begin = i;
       count = 0;
@@ -40,7 +45,7 @@ long long Scan(const char* text, std::size_t length, int lines, int lsize, std::
       if (out != nullptr) {
         std::fprintf(out, "WARNING!  Line %lld is being split\n", line);
       }
-      on_entry(line, limit - 1, kSplitStart);
+      on_entry(line, limit - 1, LineStart::kSplit);
       i = limit;
       begin = limit - 1;
       count = 1;
@@ -54,17 +59,16 @@ long long Scan(const char* text, std::size_t length, int lines, int lsize, std::
   if (out != nullptr) {
     std::fprintf(out, "%lld Lines Generated\n", line - 1);
   }
-  looked = i;
   if (count > 0 && line <= lines) {
-    on_entry(line, length, kSplitStart);
+    on_entry(line, length, LineStart::kSplit);
     ++line;
   }
-  return line;
+  return {line, i};
 }
 
 // Where the line after an entry begins: after the newline of a newline start, at a split start.
-std::size_t BeginAfter(std::size_t position, unsigned char kind) {
-  return kind == kNewlineStart ? position + 1 : position;
+std::size_t BeginAfter(std::size_t position, LineStart kind) {
+  return kind == LineStart::kNewline ? position + 1 : position;
 }
 
 }  // namespace
@@ -89,14 +93,14 @@ ParseResult ParseLines(const char* data, std::size_t size, LineGrid& grid, Io& i
   const int lines = grid.lines();
   // The first scan prints and measures, before the grid changes, so a refusal leaves the
   // document whole.
-  std::size_t looked = 0;
   bool orphan = false;
-  const long long n = Scan(data, length, lines, grid.lsize(), io.out, looked,
-                           [&](long long k, std::size_t position, unsigned char kind) {
-                             // A piece split off as entry `lines` begins a line without a slot:
-                             // its byte was looked at but is lost all the same.
-                             orphan = k == lines && kind == kSplitStart && position < length;
-                           });
+  const auto note_orphan = [&](long long k, std::size_t position, LineStart kind) {
+    // A piece split off as entry `lines` begins a line without a slot: its byte was looked at
+    // but is lost all the same.
+    orphan = k == lines && kind == LineStart::kSplit && position < length;
+  };
+  const ScanResult scan = Scan(data, length, lines, grid.lsize(), io.out, note_orphan);
+  const std::size_t looked = scan.looked;
 
   if (length < size) {
     std::fprintf(io.out,
@@ -123,12 +127,12 @@ ParseResult ParseLines(const char* data, std::size_t size, LineGrid& grid, Io& i
   }
 
   // Emptying costs what the old document filled, not the whole grid.
-  const long long placed = n - 1;
+  const long long placed = scan.entries - 1;
   grid.EmptyAll();
   grid.Prepare(static_cast<int>(placed));
   std::size_t begin = 0;
-  Scan(data, length, lines, grid.lsize(), nullptr, looked,
-       [&](long long k, std::size_t position, unsigned char kind) {
+  Scan(data, length, lines, grid.lsize(), nullptr,
+       [&](long long k, std::size_t position, LineStart kind) {
          if (position > begin) {
            std::memcpy(grid.Slot(static_cast<int>(k - 1)), data + begin, position - begin);
          }

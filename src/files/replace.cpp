@@ -7,6 +7,7 @@
 #include <chrono>
 #include <climits>
 #include <cstring>
+#include <optional>
 
 #include "term/io.h"
 
@@ -33,40 +34,35 @@ struct Target {
   struct stat info = {};
 };
 
-// False with errno set when the name cannot be followed to a file or to a free name.
-bool FindTarget(const std::string& name, FileSystem& fs, Target& target) {
+// Nothing, with errno set, when the name cannot be followed to a file or to a free name.
+std::optional<Target> FindTarget(const std::string& name, FileSystem& fs) {
   std::string path = name;
   for (int depth = 0; depth < kMaxLinkDepth; ++depth) {
     struct stat info = {};
     if (fs.Lstat(path.c_str(), &info) != 0) {
       if (errno != ENOENT) {
-        return false;
+        return std::nullopt;
       }
       // A dangling link: the save creates the file it points to, as a plain write would.
-      target.path = path;
-      target.exists = false;
-      return true;
+      return Target{path, false, {}};
     }
     if (!S_ISLNK(info.st_mode)) {
-      target.path = path;
-      target.exists = true;
-      target.info = info;
-      return true;
+      return Target{path, true, info};
     }
     char link[PATH_MAX];
     const ssize_t got = fs.Readlink(path.c_str(), link, sizeof link);
     if (got < 0) {
-      return false;
+      return std::nullopt;
     }
     if (got == 0 || static_cast<std::size_t>(got) == sizeof link) {
       errno = got == 0 ? ENOENT : ENAMETOOLONG;
-      return false;
+      return std::nullopt;
     }
     const std::string to(link, static_cast<std::size_t>(got));
     path = to[0] == '/' ? to : DirectoryOf(path) + "/" + to;
   }
   errno = ELOOP;
-  return false;
+  return std::nullopt;
 }
 
 std::string TempName(const std::string& directory, unsigned long long seed, int attempt) {
@@ -211,11 +207,12 @@ void ReportSaveFailure(const std::string& name, int error, std::FILE* out) {
 
 bool WriteFileSafely(const std::string& name, const char* data, std::size_t size, FileSystem& fs,
                      std::FILE* out) {
-  Target target;
-  if (!FindTarget(name, fs, target)) {
+  const std::optional<Target> found = FindTarget(name, fs);
+  if (!found) {
     ReportSaveFailure(name, errno, out);
     return false;
   }
+  const Target& target = *found;
   if (target.exists && S_ISDIR(target.info.st_mode)) {
     ReportSaveFailure(name, EISDIR, out);
     return false;

@@ -16,20 +16,21 @@ struct SaveText {
   std::size_t size = 0;
 };
 
-// Joins lines 0 .. DocLength, each with its newline; false when memory runs out.
-bool JoinLines(LineGrid& grid, SaveText& text) {
+// Lines 0 .. DocLength, each with its newline; no data, and errno ENOMEM, when memory runs out.
+SaveText JoinLines(LineGrid& grid) {
   const int last = DocLength(grid);
   const LineGrid& lines = grid;
   // Measured first, so the buffer is exactly the text's size and takes the text in one piece.
   const std::size_t total = FormatSize(lines, last);
-  text.data = AllocateText(total);
+  SaveText text{AllocateText(total), total};
   if (!text.data) {
     errno = ENOMEM;
-    return false;
+    return {};
   }
-  text.size = total;
-  return WriteFormat(lines, last, text.data.get(), total,
-                     [](const char*, std::size_t) { return true; });
+  // The buffer takes the whole text, so the one flush at the end has nothing left to do.
+  static_cast<void>(WriteFormat(lines, last, text.data.get(), total,
+                                [](const char*, std::size_t) { return true; }));
+  return text;
 }
 
 }  // namespace
@@ -43,8 +44,8 @@ SaveResult Save(std::string& file_name, LineGrid& grid, Io& io, FileSystem& fs) 
     }
     file_name = answer;
   }
-  SaveText text;
-  if (!JoinLines(grid, text)) {
+  const SaveText text = JoinLines(grid);
+  if (!text.data) {
     ReportSaveFailure(file_name, errno, io.out);
     return SaveResult::kFailed;
   }
