@@ -23,8 +23,18 @@ struct FileText {
   std::size_t size = 0;
 };
 
-void Refuse(const std::string& path, int error, std::FILE* out) {
+FileText Refuse(const std::string& path, int error, std::FILE* out) {
   std::fprintf(out, "Cannot open %s: %s\n", Shown(path.c_str()).c_str(), std::strerror(error));
+  return {ReadOutcome::kRefused};
+}
+
+// A name that could not be looked at or opened: a missing file has a message of its own.
+FileText Unopened(const std::string& path, int error, std::FILE* out) {
+  if (error == ENOENT) {
+    std::fprintf(out, "File %s not found!\n", Shown(path.c_str()).c_str());
+    return {ReadOutcome::kNotFound};
+  }
+  return Refuse(path, error, out);
 }
 
 // Reads the whole file; prints the one line that explains any other outcome.
@@ -32,16 +42,10 @@ FileText ReadText(const std::string& path, FileSystem& fs, std::FILE* out) {
   struct stat info = {};
   // Looking before opening keeps a named pipe from stalling the editor until a writer comes.
   if (fs.Stat(path.c_str(), &info) != 0) {
-    if (errno == ENOENT) {
-      std::fprintf(out, "File %s not found!\n", Shown(path.c_str()).c_str());
-      return {ReadOutcome::kNotFound};
-    }
-    Refuse(path, errno, out);
-    return {ReadOutcome::kRefused};
+    return Unopened(path, errno, out);
   }
   if (S_ISDIR(info.st_mode)) {
-    Refuse(path, EISDIR, out);
-    return {ReadOutcome::kRefused};
+    return Refuse(path, EISDIR, out);
   }
   if (!S_ISREG(info.st_mode)) {
     std::fprintf(out, "Cannot open %s: not a regular file\n", Shown(path.c_str()).c_str());
@@ -50,12 +54,7 @@ FileText ReadText(const std::string& path, FileSystem& fs, std::FILE* out) {
   // O_NONBLOCK: should the name turn into a pipe after the look, the open still returns.
   const int fd = fs.Open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY, 0);
   if (fd < 0) {
-    if (errno == ENOENT) {
-      std::fprintf(out, "File %s not found!\n", Shown(path.c_str()).c_str());
-      return {ReadOutcome::kNotFound};
-    }
-    Refuse(path, errno, out);
-    return {ReadOutcome::kRefused};
+    return Unopened(path, errno, out);
   }
   FileText text;
   bool ok = fs.Fstat(fd, &info) == 0;
@@ -92,14 +91,13 @@ FileText ReadText(const std::string& path, FileSystem& fs, std::FILE* out) {
     }
   }
   static_cast<void>(fs.Close(fd));
-  if (!ok) {
-    if (ended_early) {
-      std::fprintf(out, "Cannot open %s: only %zu of its %zu bytes could be read\n",
-                   Shown(path.c_str()).c_str(), done, text.size);
-    } else {
-      Refuse(path, error, out);
-    }
+  if (ended_early) {
+    std::fprintf(out, "Cannot open %s: only %zu of its %zu bytes could be read\n",
+                 Shown(path.c_str()).c_str(), done, text.size);
     return {ReadOutcome::kRefused};
+  }
+  if (!ok) {
+    return Refuse(path, error, out);
   }
   text.outcome = ReadOutcome::kRead;
   return text;

@@ -93,14 +93,30 @@ void SyncDirectory(const std::string& directory, FileSystem& fs) {
 
 enum class Outcome { kDone, kFailed, kInPlace };
 
-// False with errno set when the file's own permission forbids writing it.
-bool MayWrite(const std::string& path, FileSystem& fs) {
-  const int fd = fs.Open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK, 0);
+// Opens and closes at once, to learn whether the open itself is allowed; false with errno set.
+bool CanOpen(const std::string& path, int flags, FileSystem& fs) {
+  const int fd = fs.Open(path.c_str(), flags, 0);
   if (fd < 0) {
     return false;
   }
   static_cast<void>(fs.Close(fd));
   return true;
+}
+
+// How a write through a descriptor ended, closing included, and the errno of the first failure.
+struct Written {
+  bool ok = false;
+  int error = 0;
+};
+
+// A close can still fail for a write that seemed to succeed, and then its error is the one
+// to tell.
+Written CloseWritten(FileSystem& fs, int fd, bool ok) {
+  const int error = errno;
+  if (fs.Close(fd) != 0 && ok) {
+    return {false, errno};
+  }
+  return {ok, error};
 }
 
 // Gives the temporary file the target's owner and mode; false when the mode cannot be set.
@@ -147,19 +163,13 @@ Outcome ReplaceByRename(const std::string& name, const Target& target, const cha
     Discard(temp, fs, out);
     return Outcome::kInPlace;
   }
-  bool ok = WriteAll(fs, fd, data, size) && fs.Fsync(fd) == 0;
-  int error = errno;
-  if (fs.Close(fd) != 0 && ok) {
-    ok = false;
-    error = errno;
+  Written written = CloseWritten(fs, fd, WriteAll(fs, fd, data, size) && fs.Fsync(fd) == 0);
+  if (written.ok && fs.Rename(temp.c_str(), target.path.c_str()) != 0) {
+    written = {false, errno};
   }
-  if (ok && fs.Rename(temp.c_str(), target.path.c_str()) != 0) {
-    ok = false;
-    error = errno;
-  }
-  if (!ok) {
+  if (!written.ok) {
     Discard(temp, fs, out);
-    ReportSaveFailure(name, error, out);
+    ReportSaveFailure(name, written.error, out);
     return Outcome::kFailed;
   }
   SyncDirectory(directory, fs);
@@ -170,12 +180,10 @@ bool WriteInPlace(const std::string& name, const Target& target, const char* dat
                   FileSystem& fs, std::FILE* out) {
   if (target.exists && S_ISFIFO(target.info.st_mode)) {
     // A plain open waits for a reader, which may never come; without one this fails at once.
-    const int probe = fs.Open(target.path.c_str(), O_WRONLY | O_NONBLOCK, 0);
-    if (probe < 0) {
+    if (!CanOpen(target.path, O_WRONLY | O_NONBLOCK, fs)) {
       ReportSaveFailure(name, errno, out);
       return false;
     }
-    static_cast<void>(fs.Close(probe));
   }
   const int fd = fs.Open(target.path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
   if (fd < 0) {
@@ -187,16 +195,12 @@ bool WriteInPlace(const std::string& name, const Target& target, const char* dat
   if (ok && fs.Fsync(fd) != 0 && errno != EINVAL) {
     ok = false;
   }
-  int error = errno;
-  if (fs.Close(fd) != 0 && ok) {
-    ok = false;
-    error = errno;
-  }
-  if (!ok) {
+  const Written written = CloseWritten(fs, fd, ok);
+  if (!written.ok) {
     std::fprintf(out, "Cannot save to %s: %s; it was rewritten in place and may be incomplete\n",
-                 Shown(name.c_str()).c_str(), std::strerror(error));
+                 Shown(name.c_str()).c_str(), std::strerror(written.error));
   }
-  return ok;
+  return written.ok;
 }
 
 }  // namespace
@@ -223,7 +227,7 @@ bool WriteFileSafely(const std::string& name, const char* data, std::size_t size
       !target.exists || (S_ISREG(target.info.st_mode) && target.info.st_nlink <= 1);
   if (by_rename) {
     // A rename needs only the directory's permission; the file's own must still be honoured.
-    if (target.exists && !MayWrite(target.path, fs)) {
+    if (target.exists && !CanOpen(target.path, O_WRONLY | O_NOFOLLOW | O_NONBLOCK, fs)) {
       ReportSaveFailure(name, errno, out);
       return false;
     }
