@@ -1,7 +1,7 @@
 #include "files/save.h"
 
 #include <cerrno>
-#include <cstring>
+#include <optional>
 
 #include "files/format.h"
 #include "files/replace.h"
@@ -33,16 +33,32 @@ SaveText JoinLines(LineGrid& grid) {
   return text;
 }
 
+// Lstat, not an attempt to read: a file that exists but cannot be read is still there to lose.
+bool Exists(const std::string& name, FileSystem& fs) {
+  struct stat info = {};
+  return fs.Lstat(name.c_str(), &info) == 0;
+}
+
+// Prompts for a file name; nothing at the end of input or for a name too long, which every
+// name prompt takes as no answer.
+std::optional<std::string> AskName(const char* prompt, Io& io) {
+  std::fputs(prompt, io.out);
+  char answer[kNameLimit + 1];
+  if (!Fits(ReadWhole(io, answer, kNameLimit))) {
+    return std::nullopt;
+  }
+  return std::string(answer);
+}
+
 }  // namespace
 
 SaveResult Save(std::string& file_name, LineGrid& grid, Io& io, FileSystem& fs) {
   while (file_name.empty()) {
-    std::fputs("Enter a filename to save to\n", io.out);
-    char answer[kNameLimit + 1];
-    if (!Fits(ReadWhole(io, answer, kNameLimit))) {
+    const std::optional<std::string> name = AskName("Enter a filename to save to\n", io);
+    if (!name) {
       return SaveResult::kCancelled;
     }
-    file_name = answer;
+    file_name = *name;
   }
   const SaveText text = JoinLines(grid);
   if (!text.data) {
@@ -56,44 +72,35 @@ SaveResult Save(std::string& file_name, LineGrid& grid, Io& io, FileSystem& fs) 
   return SaveResult::kSaved;
 }
 
-namespace {
-
-// Lstat, not an attempt to read: a file that exists but cannot be read is still there to lose.
-bool Exists(const std::string& name, FileSystem& fs) {
-  struct stat info = {};
-  return fs.Lstat(name.c_str(), &info) == 0;
-}
-
-}  // namespace
-
 int DefineSaveName(std::string& file_name, Io& io, FileSystem& fs) {
-  std::fputs("Enter a filename to save to, or 'x' to return\n", io.out);
-  char answer[kNameLimit + 1];
-  if (!Fits(ReadWhole(io, answer, kNameLimit)) || std::strcmp(answer, "x") == 0) {
+  const std::optional<std::string> first =
+      AskName("Enter a filename to save to, or 'x' to return\n", io);
+  if (!first || *first == "x") {
     return 0;
   }
   const std::string previous = file_name;
-  file_name = answer;
+  file_name = *first;
   if (!Exists(file_name, fs)) {
     return 1;
   }
-  std::fputs("The file already exists.\nEnter a new filename or 'o' to overwrite\n", io.out);
-  if (!Fits(ReadWhole(io, answer, kNameLimit))) {
+  const std::optional<std::string> second =
+      AskName("The file already exists.\nEnter a new filename or 'o' to overwrite\n", io);
+  if (!second) {
     file_name = previous;
     return 0;
   }
-  if (std::strcmp(answer, "o") == 0) {
+  if (*second == "o") {
     return 1;
   }
-  file_name = answer;
+  file_name = *second;
   // Here every answer is a name, "o" and "x" included: only a free name ends the loop.
   while (Exists(file_name, fs)) {
-    std::fputs("File exists. Try again\n", io.out);
-    if (!Fits(ReadWhole(io, answer, kNameLimit))) {
+    const std::optional<std::string> next = AskName("File exists. Try again\n", io);
+    if (!next) {
       file_name = previous;
       return 0;
     }
-    file_name = answer;
+    file_name = *next;
   }
   return 1;
 }
