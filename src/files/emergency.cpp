@@ -4,7 +4,8 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
+
+#include "files/format.h"
 
 namespace brenik {
 
@@ -16,28 +17,9 @@ constexpr int kMaxSuffix = 999;
 // depend on memory that may be what ran out.
 bool WriteDocument(FileSystem& fs, int fd, const LineGrid& grid, int last) {
   char chunk[1 << 14];
-  std::size_t used = 0;
-  const std::size_t lsize = static_cast<std::size_t>(grid.lsize());
-  for (int k = 0; k <= last; ++k) {
-    const char* text = grid.ReadSlot(k);
-    const std::size_t length = strnlen(text, lsize);
-    if (used + length + 1 > sizeof chunk) {
-      if (!WriteAll(fs, fd, chunk, used)) {
-        return false;
-      }
-      used = 0;
-    }
-    if (length + 1 > sizeof chunk) {
-      if (!WriteAll(fs, fd, text, length)) {
-        return false;
-      }
-    } else {
-      std::memcpy(chunk + used, text, length);
-      used += length;
-    }
-    chunk[used++] = '\n';
-  }
-  return WriteAll(fs, fd, chunk, used);
+  return WriteFormat(grid, last, chunk, sizeof chunk, [&](const char* data, std::size_t size) {
+    return WriteAll(fs, fd, data, size);
+  });
 }
 
 // Creates `name` exclusively and writes the document; false with errno set otherwise.

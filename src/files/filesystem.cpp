@@ -8,6 +8,20 @@
 
 namespace brenik {
 
+namespace {
+
+// Repeats a transfer that a signal interrupted before it moved anything.
+template <typename Transfer>
+ssize_t Uninterrupted(Transfer transfer) {
+  ssize_t moved;
+  do {
+    moved = transfer();
+  } while (moved < 0 && errno == EINTR);
+  return moved;
+}
+
+}  // namespace
+
 bool WriteAll(FileSystem& fs, int fd, const char* data, std::size_t size) {
   while (size > 0) {
     const ssize_t put = fs.Write(fd, data, size);
@@ -36,19 +50,11 @@ int PosixFileSystem::Open(const char* path, int flags, mode_t mode) {
 }
 
 ssize_t PosixFileSystem::Read(int fd, void* buffer, std::size_t size) {
-  ssize_t got;
-  do {
-    got = ::read(fd, buffer, size);
-  } while (got < 0 && errno == EINTR);
-  return got;
+  return Uninterrupted([&] { return ::read(fd, buffer, size); });
 }
 
 ssize_t PosixFileSystem::Write(int fd, const void* buffer, std::size_t size) {
-  ssize_t put;
-  do {
-    put = ::write(fd, buffer, size);
-  } while (put < 0 && errno == EINTR);
-  return put;
+  return Uninterrupted([&] { return ::write(fd, buffer, size); });
 }
 
 int PosixFileSystem::Fsync(int fd) { return ::fsync(fd); }

@@ -2,59 +2,61 @@
 
 #include <fcntl.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 
+#include "files/parse.h"
 #include "files/save.h"
+#include "files/text.h"
 
 namespace brenik {
 
 namespace {
 
+enum class ReadOutcome { kRead, kNotFound, kRefused };
+
+// A whole file's text; `data` is set only when the outcome is kRead.
 struct FileText {
-  TextBuffer data;
+  ReadOutcome outcome = ReadOutcome::kRefused;
+  TextBuffer data = nullptr;
   std::size_t size = 0;
 };
 
-enum class ReadOutcome { kRead, kNotFound, kRefused };
-
-void Refuse(const std::string& path, int error, std::FILE* out) {
+FileText Refuse(const std::string& path, int error, std::FILE* out) {
   std::fprintf(out, "Cannot open %s: %s\n", Shown(path.c_str()).c_str(), std::strerror(error));
+  return {ReadOutcome::kRefused};
+}
+
+// A name that could not be looked at or opened: a missing file has a message of its own.
+FileText Unopened(const std::string& path, int error, std::FILE* out) {
+  if (error == ENOENT) {
+    std::fprintf(out, "File %s not found!\n", Shown(path.c_str()).c_str());
+    return {ReadOutcome::kNotFound};
+  }
+  return Refuse(path, error, out);
 }
 
 // Reads the whole file; prints the one line that explains any other outcome.
-ReadOutcome ReadWhole(const std::string& path, FileSystem& fs, std::FILE* out, FileText& text) {
+FileText ReadText(const std::string& path, FileSystem& fs, std::FILE* out) {
   struct stat info = {};
   // Looking before opening keeps a named pipe from stalling the editor until a writer comes.
   if (fs.Stat(path.c_str(), &info) != 0) {
-    if (errno == ENOENT) {
-      std::fprintf(out, "File %s not found!\n", Shown(path.c_str()).c_str());
-      return ReadOutcome::kNotFound;
-    }
-    Refuse(path, errno, out);
-    return ReadOutcome::kRefused;
+    return Unopened(path, errno, out);
   }
   if (S_ISDIR(info.st_mode)) {
-    Refuse(path, EISDIR, out);
-    return ReadOutcome::kRefused;
+    return Refuse(path, EISDIR, out);
   }
   if (!S_ISREG(info.st_mode)) {
     std::fprintf(out, "Cannot open %s: not a regular file\n", Shown(path.c_str()).c_str());
-    return ReadOutcome::kRefused;
+    return {ReadOutcome::kRefused};
   }
   // O_NONBLOCK: should the name turn into a pipe after the look, the open still returns.
   const int fd = fs.Open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY, 0);
   if (fd < 0) {
-    if (errno == ENOENT) {
-      std::fprintf(out, "File %s not found!\n", Shown(path.c_str()).c_str());
-      return ReadOutcome::kNotFound;
-    }
-    Refuse(path, errno, out);
-    return ReadOutcome::kRefused;
+    return Unopened(path, errno, out);
   }
+  FileText text;
   bool ok = fs.Fstat(fd, &info) == 0;
   int error = errno;
   if (ok && !S_ISREG(info.st_mode)) {
@@ -89,146 +91,19 @@ ReadOutcome ReadWhole(const std::string& path, FileSystem& fs, std::FILE* out, F
     }
   }
   static_cast<void>(fs.Close(fd));
+  if (ended_early) {
+    std::fprintf(out, "Cannot open %s: only %zu of its %zu bytes could be read\n",
+                 Shown(path.c_str()).c_str(), done, text.size);
+    return {ReadOutcome::kRefused};
+  }
   if (!ok) {
-    if (ended_early) {
-      std::fprintf(out, "Cannot open %s: only %zu of its %zu bytes could be read\n",
-                   Shown(path.c_str()).c_str(), done, text.size);
-    } else {
-      Refuse(path, error, out);
-    }
-    return ReadOutcome::kRefused;
+    return Refuse(path, error, out);
   }
-  return ReadOutcome::kRead;
-}
-
-// What an entry marks: the newline that ends a line, or the start of a piece split off a line
-// (or of the last line, which has no newline).
-enum LineStart : unsigned char { kNewlineStart = 1, kSplitStart = 2 };
-
-// The one scan behind both the measuring and the placing of lines: calls
-// on_entry(number, position, kind) for every entry from 1 on, in order, and returns how many
-// entries there are, entry 0 included. Prints the split warnings and the count when `out` is
-// set. The table itself is never needed at once, so placing scans a second time instead of
-// holding an entry per line.
-template <typename OnEntry>
-long long Scan(const char* text, std::size_t length, int lines, int lsize, std::FILE* out,
-               std::size_t& looked, OnEntry on_entry) {
-  // The characters a slot holds; a newline right after that many still ends the line whole.
-  const std::size_t width = static_cast<std::size_t>(lsize) - 1;
-  long long line = 1;
-  std::size_t i = 0;
-  std::size_t begin = 0;
-  std::size_t count = 0;
-  while (i < length && line <= lines) {
-    const std::size_t limit = std::min(length, begin + width + 1);
-    const void* found = std::memchr(text + i, '\n', limit - i);
-    if (found != nullptr) {
-      const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(found) - text);
-      on_entry(line, at, kNewlineStart);
-      i = at + 1;
-      begin = i;
-      count = 0;
-    } else if (limit == begin + width + 1) {
-      // The byte at `limit - 1` would be one character too many: it begins the next line.
-      if (out != nullptr) {
-        std::fprintf(out, "WARNING!  Line %lld is being split\n", line);
-      }
-      on_entry(line, limit - 1, kSplitStart);
-      i = limit;
-      begin = limit - 1;
-      count = 1;
-    } else {
-      i = length;
-      count = length - begin;
-      break;
-    }
-    ++line;
-  }
-  if (out != nullptr) {
-    std::fprintf(out, "%lld Lines Generated\n", line - 1);
-  }
-  looked = i;
-  if (count > 0 && line <= lines) {
-    on_entry(line, length, kSplitStart);
-    ++line;
-  }
-  return line;
-}
-
-// Where the line after an entry begins: after the newline of a newline start, at a split start.
-std::size_t BeginAfter(std::size_t position, unsigned char kind) {
-  return kind == kNewlineStart ? position + 1 : position;
+  text.outcome = ReadOutcome::kRead;
+  return text;
 }
 
 }  // namespace
-
-bool DataWarning(float percent, Io& io) {
-  std::fprintf(io.out, "\nWarning!! Only %.1f percent of the data was loaded!\n",
-               static_cast<double>(percent));
-  std::fputs(
-      "The unloaded data will be lost if you save to the same filename!\n"
-      "Do you wish to continue (Y,n)?\n"
-      "If not, restart with more lines by editing the .brenik_rc file.\n",
-      io.out);
-  // Only the letter Y and its line end go on: a longer line is any other answer.
-  char answer[kShortLimit + 1];
-  return Answered(io, ReadLine(io, answer, kShortLimit), answer, "Y");
-}
-
-ParseResult ParseLines(const char* data, std::size_t size, LineGrid& grid, Io& io) {
-  const void* zero = std::memchr(data, '\0', size);
-  const std::size_t length =
-      zero != nullptr ? static_cast<std::size_t>(static_cast<const char*>(zero) - data) : size;
-  const int lines = grid.lines();
-  // The first scan prints and measures, before the grid changes, so a refusal leaves the
-  // document whole.
-  std::size_t looked = 0;
-  bool orphan = false;
-  const long long n = Scan(data, length, lines, grid.lsize(), io.out, looked,
-                           [&](long long k, std::size_t position, unsigned char kind) {
-                             // A piece split off as entry `lines` begins a line without a slot:
-                             // its byte was looked at but is lost all the same.
-                             orphan = k == lines && kind == kSplitStart && position < length;
-                           });
-
-  if (length < size) {
-    std::fprintf(io.out,
-                 "Warning! A zero byte at offset %zu ends the text; the %zu bytes from there on "
-                 "are not loaded\n",
-                 length, size - length);
-  }
-  const std::size_t lost = length - looked + (orphan ? 1 : 0);
-  if (lost > 0 && looked + 1 >= length) {
-    std::fprintf(io.out,
-                 "Warning! The last %zu byte(s) of the text did not fit into %i lines and are "
-                 "not loaded\n",
-                 lost, lines);
-  }
-  // Any text left out is asked about: a save under the same name would drop it for good.
-  if (lost > 0 || length < size) {
-    float percent =
-        static_cast<float>(static_cast<double>(looked) * 100.0 / static_cast<double>(size));
-    // Rounded up to 100.0, the figure would deny the very loss it reports.
-    percent = percent >= 99.95F ? 99.9F : percent;
-    if (!DataWarning(percent, io)) {
-      return ParseResult::kDeclined;
-    }
-  }
-
-  // Emptying costs what the old document filled, not the whole grid.
-  const long long placed = n - 1;
-  grid.EmptyAll();
-  grid.Prepare(static_cast<int>(placed));
-  std::size_t begin = 0;
-  Scan(data, length, lines, grid.lsize(), nullptr, looked,
-       [&](long long k, std::size_t position, unsigned char kind) {
-         if (position > begin) {
-           std::memcpy(grid.WriteSlot(static_cast<int>(k - 1)), data + begin, position - begin);
-         }
-         begin = BeginAfter(position, kind);
-       });
-  return ParseResult::kPlaced;
-}
 
 OpenResult Open(int mode, std::string& open_path, LineGrid& grid, std::string& file_name, Io& io,
                 FileSystem& fs, bool& saved) {
@@ -262,8 +137,8 @@ OpenResult Open(int mode, std::string& open_path, LineGrid& grid, std::string& f
     path = answer;
   }
 
-  FileText text;
-  switch (ReadWhole(path, fs, io.out, text)) {
+  const FileText text = ReadText(path, fs, io.out);
+  switch (text.outcome) {
     case ReadOutcome::kRead:
       break;
     case ReadOutcome::kNotFound:

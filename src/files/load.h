@@ -1,7 +1,6 @@
-// Loading a text file into the grid, with the open dialog and the partial-load warning.
+// Loading a text file into the grid, and the open dialog.
 #pragma once
 
-#include <cstddef>
 #include <cstdio>
 #include <string>
 
@@ -27,18 +26,5 @@ enum class OpenResult {
 /// `open_path` takes the new name only on kLoaded and kNotFound; otherwise nothing changes.
 [[nodiscard]] OpenResult Open(int mode, std::string& open_path, LineGrid& grid,
                               std::string& file_name, Io& io, FileSystem& fs, bool& saved);
-
-enum class ParseResult {
-  kPlaced,    // the grid holds the lines that fit
-  kDeclined,  // the partial-load warning was not answered "Y"; the grid is unchanged
-};
-
-/// Splits `size` bytes (a file without its final newline) into lines and, unless the user
-/// declines the partial-load warning, empties the grid and places them from slot 0 on.
-/// The text ends at the first zero byte; losses the warning does not cover get a line each.
-[[nodiscard]] ParseResult ParseLines(const char* data, std::size_t size, LineGrid& grid, Io& io);
-
-/// The partial-load warning; true only when the answer line is exactly "Y\n".
-[[nodiscard]] bool DataWarning(float percent, Io& io);
 
 }  // namespace brenik

@@ -1,307 +1,68 @@
 #include "files/save.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <chrono>
-#include <climits>
-#include <cstdlib>
-#include <cstring>
-#include <memory>
+#include <optional>
 
-#include "buffer/pages.h"
+#include "files/format.h"
+#include "files/replace.h"
+#include "files/text.h"
 
 namespace brenik {
 
 namespace {
-
-// As many links as the kernel itself follows before it gives up with ELOOP.
-constexpr int kMaxLinkDepth = 40;
-constexpr int kTempAttempts = 100;
 
 struct SaveText {
   TextBuffer data;
   std::size_t size = 0;
 };
 
-// Joins lines 0 .. DocLength, each with its newline; false when memory runs out.
-bool JoinLines(LineGrid& grid, SaveText& text) {
+// Lines 0 .. DocLength, each with its newline; no data, and errno ENOMEM, when memory runs out.
+SaveText JoinLines(LineGrid& grid) {
   const int last = DocLength(grid);
-  const std::size_t lsize = static_cast<std::size_t>(grid.lsize());
   const LineGrid& lines = grid;
-  // Measured first, so the buffer is exactly the text's size.
-  std::size_t total = 0;
-  for (int k = 0; k <= last; ++k) {
-    total += strnlen(lines.ReadSlot(k), lsize - 1) + 1;
-  }
-  text.data = AllocateText(total);
+  // Measured first, so the buffer is exactly the text's size and takes the text in one piece.
+  const std::size_t total = FormatSize(lines, last);
+  SaveText text{AllocateText(total), total};
   if (!text.data) {
     errno = ENOMEM;
-    return false;
+    return {};
   }
-  char* end = text.data.get();
-  for (int k = 0; k <= last; ++k) {
-    const char* slot = lines.ReadSlot(k);
-    const std::size_t length = strnlen(slot, lsize - 1);
-    std::memcpy(end, slot, length);
-    end += length;
-    *end++ = '\n';
-  }
-  text.size = static_cast<std::size_t>(end - text.data.get());
-  return true;
+  // The buffer takes the whole text, so the one flush at the end has nothing left to do.
+  static_cast<void>(WriteFormat(lines, last, text.data.get(), total,
+                                [](const char*, std::size_t) { return true; }));
+  return text;
 }
 
-std::string DirectoryOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) {
-    return ".";
-  }
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// What a save replaces: the name with every symbolic link followed.
-struct Target {
-  std::string path;
-  bool exists = false;
+// Lstat, not an attempt to read: a file that exists but cannot be read is still there to lose.
+bool Exists(const std::string& name, FileSystem& fs) {
   struct stat info = {};
-};
-
-// False with errno set when the name cannot be followed to a file or to a free name.
-bool FindTarget(const std::string& name, FileSystem& fs, Target& target) {
-  std::string path = name;
-  for (int depth = 0; depth < kMaxLinkDepth; ++depth) {
-    struct stat info = {};
-    if (fs.Lstat(path.c_str(), &info) != 0) {
-      if (errno != ENOENT) {
-        return false;
-      }
-      // A dangling link: the save creates the file it points to, as a plain write would.
-      target.path = path;
-      target.exists = false;
-      return true;
-    }
-    if (!S_ISLNK(info.st_mode)) {
-      target.path = path;
-      target.exists = true;
-      target.info = info;
-      return true;
-    }
-    char link[PATH_MAX];
-    const ssize_t got = fs.Readlink(path.c_str(), link, sizeof link);
-    if (got < 0) {
-      return false;
-    }
-    if (got == 0 || static_cast<std::size_t>(got) == sizeof link) {
-      errno = got == 0 ? ENOENT : ENAMETOOLONG;
-      return false;
-    }
-    const std::string to(link, static_cast<std::size_t>(got));
-    path = to[0] == '/' ? to : DirectoryOf(path) + "/" + to;
-  }
-  errno = ELOOP;
-  return false;
+  return fs.Lstat(name.c_str(), &info) == 0;
 }
 
-std::string TempName(const std::string& directory, unsigned long long seed, int attempt) {
-  const unsigned long long mixed =
-      (seed + static_cast<unsigned long long>(attempt) + 1) * 0x9E3779B97F4A7C15ULL;
-  char suffix[32];
-  std::snprintf(suffix, sizeof suffix, "/.brenik-save-%08llx", mixed >> 32);
-  return directory + suffix;
-}
-
-void ReportFailure(const std::string& name, int error, std::FILE* out) {
-  std::fprintf(out, "Cannot save to %s: %s\n", Shown(name.c_str()).c_str(), std::strerror(error));
-}
-
-// Removes a temporary file after a failure; says so when even that fails.
-void Discard(const std::string& temp, FileSystem& fs, std::FILE* out) {
-  if (fs.Unlink(temp.c_str()) != 0) {
-    std::fprintf(out, "Cannot remove the temporary file %s: %s\n", Shown(temp.c_str()).c_str(),
-                 std::strerror(errno));
+// Prompts for a file name; nothing at the end of input or for a name too long, which every
+// name prompt takes as no answer.
+std::optional<std::string> AskName(const char* prompt, Io& io) {
+  std::fputs(prompt, io.out);
+  char answer[kNameLimit + 1];
+  if (!Fits(ReadWhole(io, answer, kNameLimit))) {
+    return std::nullopt;
   }
-}
-
-// The rename is durable only once the directory entry itself reaches the disk; a file system
-// that cannot sync a directory has nothing more to offer, so failures here are not reported.
-void SyncDirectory(const std::string& directory, FileSystem& fs) {
-  const int fd = fs.Open(directory.c_str(), O_RDONLY | O_DIRECTORY, 0);
-  if (fd >= 0) {
-    static_cast<void>(fs.Fsync(fd));
-    static_cast<void>(fs.Close(fd));
-  }
-}
-
-enum class Outcome { kDone, kFailed, kInPlace };
-
-// False with errno set when the file's own permission forbids writing it.
-bool MayWrite(const std::string& path, FileSystem& fs) {
-  const int fd = fs.Open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK, 0);
-  if (fd < 0) {
-    return false;
-  }
-  static_cast<void>(fs.Close(fd));
-  return true;
-}
-
-// Gives the temporary file the target's owner and mode; false when the mode cannot be set.
-bool CopyOwnership(int fd, const struct stat& info, FileSystem& fs) {
-  mode_t mode = info.st_mode & 07777;
-  if (fs.Fchown(fd, info.st_uid, info.st_gid) != 0) {
-    // The file now belongs to whoever saves it: set-id bits would lend that user's rights.
-    mode &= ~static_cast<mode_t>(S_ISUID);
-    if (fs.Fchown(fd, static_cast<uid_t>(-1), info.st_gid) != 0) {
-      mode &= ~static_cast<mode_t>(S_ISGID);
-    }
-  }
-  return fs.Fchmod(fd, mode) == 0;
-}
-
-Outcome ReplaceByRename(const std::string& name, const Target& target, const char* data,
-                        std::size_t size, FileSystem& fs, std::FILE* out) {
-  const std::string directory = DirectoryOf(target.path);
-  const unsigned long long seed =
-      static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-      (static_cast<unsigned long long>(getpid()) << 32);
-  std::string temp;
-  int fd = -1;
-  for (int attempt = 0; attempt < kTempAttempts && fd < 0; ++attempt) {
-    temp = TempName(directory, seed, attempt);
-    // A new file gets what a plain create gives (0666 less the umask); an existing file's own
-    // mode is set below, and until then nobody else may read the text.
-    fd = fs.Open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW,
-                 target.exists ? 0600 : 0666);
-    if (fd < 0 && errno != EEXIST) {
-      break;
-    }
-  }
-  if (fd < 0) {
-    // A directory that refuses a new file may still let the file itself be rewritten.
-    if (errno == EACCES || errno == EPERM) {
-      return Outcome::kInPlace;
-    }
-    ReportFailure(name, errno, out);
-    return Outcome::kFailed;
-  }
-  if (target.exists && !CopyOwnership(fd, target.info, fs)) {
-    static_cast<void>(fs.Close(fd));
-    Discard(temp, fs, out);
-    return Outcome::kInPlace;
-  }
-  bool ok = WriteAll(fs, fd, data, size) && fs.Fsync(fd) == 0;
-  int error = errno;
-  if (fs.Close(fd) != 0 && ok) {
-    ok = false;
-    error = errno;
-  }
-  if (ok && fs.Rename(temp.c_str(), target.path.c_str()) != 0) {
-    ok = false;
-    error = errno;
-  }
-  if (!ok) {
-    Discard(temp, fs, out);
-    ReportFailure(name, error, out);
-    return Outcome::kFailed;
-  }
-  SyncDirectory(directory, fs);
-  return Outcome::kDone;
-}
-
-bool WriteInPlace(const std::string& name, const Target& target, const char* data, std::size_t size,
-                  FileSystem& fs, std::FILE* out) {
-  if (target.exists && S_ISFIFO(target.info.st_mode)) {
-    // A plain open waits for a reader, which may never come; without one this fails at once.
-    const int probe = fs.Open(target.path.c_str(), O_WRONLY | O_NONBLOCK, 0);
-    if (probe < 0) {
-      ReportFailure(name, errno, out);
-      return false;
-    }
-    static_cast<void>(fs.Close(probe));
-  }
-  const int fd = fs.Open(target.path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-  if (fd < 0) {
-    ReportFailure(name, errno, out);
-    return false;
-  }
-  bool ok = WriteAll(fs, fd, data, size);
-  // Pipes and devices cannot be synced (EINVAL); there is nothing more to wait for there.
-  if (ok && fs.Fsync(fd) != 0 && errno != EINVAL) {
-    ok = false;
-  }
-  int error = errno;
-  if (fs.Close(fd) != 0 && ok) {
-    ok = false;
-    error = errno;
-  }
-  if (!ok) {
-    std::fprintf(out, "Cannot save to %s: %s; it was rewritten in place and may be incomplete\n",
-                 Shown(name.c_str()).c_str(), std::strerror(error));
-  }
-  return ok;
+  return std::string(answer);
 }
 
 }  // namespace
 
-void TextDeleter::operator()(char* p) const { std::free(p); }
-
-TextBuffer AllocateText(std::size_t size) {
-  if (size < kHugePage / 2) {
-    return TextBuffer(static_cast<char*>(std::malloc(size > 0 ? size : 1)));
-  }
-  const std::size_t rounded = (size + kHugePage - 1) / kHugePage * kHugePage;
-  char* block = static_cast<char*>(std::aligned_alloc(kHugePage, rounded));
-  if (block != nullptr) {
-    AdviseHugePages(block, block + size, block + rounded);
-  }
-  return TextBuffer(block);
-}
-
-bool WriteFileSafely(const std::string& name, const char* data, std::size_t size, FileSystem& fs,
-                     std::FILE* out) {
-  Target target;
-  if (!FindTarget(name, fs, target)) {
-    ReportFailure(name, errno, out);
-    return false;
-  }
-  if (target.exists && S_ISDIR(target.info.st_mode)) {
-    ReportFailure(name, EISDIR, out);
-    return false;
-  }
-  // A rename would split other hard links off the new text, and would put a plain file where
-  // a device or a pipe stood.
-  const bool by_rename =
-      !target.exists || (S_ISREG(target.info.st_mode) && target.info.st_nlink <= 1);
-  if (by_rename) {
-    // A rename needs only the directory's permission; the file's own must still be honoured.
-    if (target.exists && !MayWrite(target.path, fs)) {
-      ReportFailure(name, errno, out);
-      return false;
-    }
-    switch (ReplaceByRename(name, target, data, size, fs, out)) {
-      case Outcome::kDone:
-        return true;
-      case Outcome::kFailed:
-        return false;
-      case Outcome::kInPlace:
-        break;
-    }
-  }
-  return WriteInPlace(name, target, data, size, fs, out);
-}
-
 SaveResult Save(std::string& file_name, LineGrid& grid, Io& io, FileSystem& fs) {
   while (file_name.empty()) {
-    std::fputs("Enter a filename to save to\n", io.out);
-    char answer[kNameLimit + 1];
-    if (!Fits(ReadWhole(io, answer, kNameLimit))) {
+    const std::optional<std::string> name = AskName("Enter a filename to save to\n", io);
+    if (!name) {
       return SaveResult::kCancelled;
     }
-    file_name = answer;
+    file_name = *name;
   }
-  SaveText text;
-  if (!JoinLines(grid, text)) {
-    ReportFailure(file_name, errno, io.out);
+  const SaveText text = JoinLines(grid);
+  if (!text.data) {
+    ReportSaveFailure(file_name, errno, io.out);
     return SaveResult::kFailed;
   }
   if (!WriteFileSafely(file_name, text.data.get(), text.size, fs, io.out)) {
@@ -311,44 +72,35 @@ SaveResult Save(std::string& file_name, LineGrid& grid, Io& io, FileSystem& fs) 
   return SaveResult::kSaved;
 }
 
-namespace {
-
-// Lstat, not an attempt to read: a file that exists but cannot be read is still there to lose.
-bool Exists(const std::string& name, FileSystem& fs) {
-  struct stat info = {};
-  return fs.Lstat(name.c_str(), &info) == 0;
-}
-
-}  // namespace
-
 int DefineSaveName(std::string& file_name, Io& io, FileSystem& fs) {
-  std::fputs("Enter a filename to save to, or 'x' to return\n", io.out);
-  char answer[kNameLimit + 1];
-  if (!Fits(ReadWhole(io, answer, kNameLimit)) || std::strcmp(answer, "x") == 0) {
+  const std::optional<std::string> first =
+      AskName("Enter a filename to save to, or 'x' to return\n", io);
+  if (!first || *first == "x") {
     return 0;
   }
   const std::string previous = file_name;
-  file_name = answer;
+  file_name = *first;
   if (!Exists(file_name, fs)) {
     return 1;
   }
-  std::fputs("The file already exists.\nEnter a new filename or 'o' to overwrite\n", io.out);
-  if (!Fits(ReadWhole(io, answer, kNameLimit))) {
+  const std::optional<std::string> second =
+      AskName("The file already exists.\nEnter a new filename or 'o' to overwrite\n", io);
+  if (!second) {
     file_name = previous;
     return 0;
   }
-  if (std::strcmp(answer, "o") == 0) {
+  if (*second == "o") {
     return 1;
   }
-  file_name = answer;
+  file_name = *second;
   // Here every answer is a name, "o" and "x" included: only a free name ends the loop.
   while (Exists(file_name, fs)) {
-    std::fputs("File exists. Try again\n", io.out);
-    if (!Fits(ReadWhole(io, answer, kNameLimit))) {
+    const std::optional<std::string> next = AskName("File exists. Try again\n", io);
+    if (!next) {
       file_name = previous;
       return 0;
     }
-    file_name = answer;
+    file_name = *next;
   }
   return 1;
 }

@@ -1,9 +1,7 @@
 // Saving the document as a plain text file, and the dialog that picks the name.
 #pragma once
 
-#include <cstddef>
 #include <cstdio>
-#include <memory>
 #include <string>
 
 #include "buffer/grid.h"
@@ -25,21 +23,5 @@ enum class SaveResult {
 /// The save-as dialog: 1 when the caller is to Save under `file_name` now, 0 when not.
 /// End of input and a name too long count as "x" and leave `file_name` as it was.
 [[nodiscard]] int DefineSaveName(std::string& file_name, Io& io, FileSystem& fs);
-
-/// Releases what AllocateText returned.
-struct TextDeleter {
-  void operator()(char* p) const;
-};
-using TextBuffer = std::unique_ptr<char[], TextDeleter>;
-
-/// An uninitialised buffer for a whole file's text, at least one byte; null when memory is short.
-[[nodiscard]] TextBuffer AllocateText(std::size_t size);
-
-/// Replaces the file `name` by `size` bytes through a synced temporary file and a rename,
-/// following symbolic links and keeping mode and owner; writes in place only when the file
-/// has other hard links, is not a regular file, or its directory refuses a new file.
-/// False after printing one message naming `name` and the reason; no temporary file remains.
-[[nodiscard]] bool WriteFileSafely(const std::string& name, const char* data, std::size_t size,
-                                   FileSystem& fs, std::FILE* out);
 
 }  // namespace brenik

@@ -1,0 +1,24 @@
+// Splitting a file's text into the grid's lines, and the warning when not all of it fits.
+#pragma once
+
+#include <cstddef>
+
+#include "buffer/grid.h"
+#include "term/io.h"
+
+namespace brenik {
+
+enum class ParseResult {
+  kPlaced,    // the grid holds the lines that fit
+  kDeclined,  // the partial-load warning was not answered "Y"; the grid is unchanged
+};
+
+/// Splits `size` bytes (a file without its final newline) into lines and, unless the user
+/// declines the partial-load warning, empties the grid and places them from slot 0 on.
+/// The text ends at the first zero byte; losses the warning does not cover get a line each.
+[[nodiscard]] ParseResult ParseLines(const char* data, std::size_t size, LineGrid& grid, Io& io);
+
+/// The partial-load warning; true only when the answer line is exactly "Y\n".
+[[nodiscard]] bool DataWarning(float percent, Io& io);
+
+}  // namespace brenik
