@@ -110,10 +110,7 @@ void BM_Load(benchmark::State& state) {
   Io console;
   console.out = std::fopen("/dev/null", "w");
   for (auto _ : state) {
-    std::string open_path = "doc.txt";
-    std::string file_name = "doc.txt";
-    bool saved = false;
-    if (Open(kStartUpMode, open_path, grid, file_name, console, fs, saved) != OpenResult::kLoaded) {
+    if (Open("doc.txt", grid, console, fs) != OpenResult::kLoaded) {
       state.SkipWithError("load failed");
     }
   }

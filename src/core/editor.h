@@ -32,7 +32,6 @@ struct Editor {
   /// Set by every edit that writes an undo record; cleared by a save or a load.
   bool modified = false;
   std::string file_name;
-  std::string open_path;
 
   // Working buffers of lsize bytes each, allocated once the limits are known.
   std::vector<char> input;

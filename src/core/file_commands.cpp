@@ -1,5 +1,7 @@
 #include "core/file_commands.h"
 
+#include <cstring>
+#include <optional>
 #include <string>
 
 #include "files/load.h"
@@ -21,10 +23,14 @@ Flow NoteSave(Editor& ed, SaveResult result) {
 }  // namespace
 
 Flow SavePrompt(Editor& ed) {
+  const std::optional<std::string> name = DefineSaveName(ed.io, *ed.fs);
+  if (!name) {
+    return Flow::kContinue;
+  }
   // An empty name leads to the plain name prompt; a refusal there restores the name too.
   const std::string name_before = ed.file_name;
-  if (DefineSaveName(ed.file_name, ed.io, *ed.fs) == 1 &&
-      Save(ed.file_name, ed.grid, ed.io, *ed.fs) == SaveResult::kSaved) {
+  ed.file_name = *name;
+  if (Save(ed.file_name, ed.grid, ed.io, *ed.fs) == SaveResult::kSaved) {
     ed.modified = false;
   } else if (ed.file_name.empty()) {
     ed.file_name = name_before;
@@ -35,31 +41,47 @@ Flow SavePrompt(Editor& ed) {
 Flow SaveOverwrite(Editor& ed) { return NoteSave(ed, Save(ed.file_name, ed.grid, ed.io, *ed.fs)); }
 
 Flow OpenFile(Editor& ed) {
-  const std::string name_before = ed.file_name;
-  bool saved = false;
-  const OpenResult result =
-      Open(kPromptMode, ed.open_path, ed.grid, ed.file_name, ed.io, *ed.fs, saved);
-  if (saved) {
-    ed.modified = false;
+  std::fputs(
+      "Enter a filename to open a new file and discard the buffer in memory\n"
+      "Enter 's' to first save the current buffer in memory\n"
+      "Enter 'x' to not open a file and return\n",
+      ed.io.out);
+  char answer[kNameLimit + 1];
+  if (!Fits(ReadWhole(ed.io, answer, kNameLimit)) || std::strcmp(answer, "x") == 0) {
+    return Flow::kContinue;
   }
-  switch (result) {
+  if (std::strcmp(answer, "s") == 0) {
+    const std::string name_before = ed.file_name;
+    // Opening after a save that did not happen would discard the very text it was for.
+    if (Save(ed.file_name, ed.grid, ed.io, *ed.fs) != SaveResult::kSaved) {
+      return Flow::kContinue;
+    }
+    ed.modified = false;
+    std::fputs("Next, enter a new filename to open\n", ed.io.out);
+    const Line line = ReadWhole(ed.io, answer, kNameLimit);
+    if (line == Line::kLong) {
+      ed.file_name = name_before;
+    }
+    if (!Fits(line)) {
+      return Flow::kContinue;
+    }
+  }
+  const std::string path = answer;
+  switch (Open(path, ed.grid, ed.io, *ed.fs)) {
     case OpenResult::kLoaded:
       ed.modified = false;
-      ed.file_name = ed.open_path;
+      ed.file_name = path;
       // The record holds a line of the document that is gone; the clip memory stays, so that
       // text can be carried from one file to another.
       ed.undo.mode = UndoMode::kNone;
       break;
     case OpenResult::kNotFound:
       // The first save then creates the file that was asked for.
-      ed.file_name = ed.open_path;
+      ed.file_name = path;
       break;
-    case OpenResult::kFatal:
-      return Flow::kFatal;
-    case OpenResult::kRefusedName:
-      ed.file_name = name_before;
+    case OpenResult::kDeclined:
+      std::fprintf(ed.io.out, "File %s was not opened\n", Shown(path.c_str()).c_str());
       break;
-    case OpenResult::kCancelled:
     case OpenResult::kRefused:
       break;
   }

@@ -49,9 +49,8 @@ int EndAbruptly(Editor& ed, int clean_status) {
   if (!ed.modified) {
     return clean_status;
   }
-  char written[kNameLimit + 17];
-  if (EmergencySave(ed.file_name, ed.grid, *ed.fs, written, sizeof written)) {
-    std::fprintf(ed.io.out, "\nUnsaved changes were written to %s\n", Shown(written).c_str());
+  if (const std::optional<EmergencyName> written = EmergencySave(ed.file_name, ed.grid, *ed.fs)) {
+    std::fprintf(ed.io.out, "\nUnsaved changes were written to %s\n", Shown(written->text).c_str());
   } else {
     std::fputs("\nThe unsaved changes could not be written anywhere\n", ed.io.out);
   }

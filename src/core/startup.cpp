@@ -39,7 +39,6 @@ Flow StartUp(Editor& ed, int argc, char** argv) {
   }
   std::fputs(kBanner, ed.io.out);
   ed.file_name.clear();
-  ed.open_path.clear();
   Settings& s = ed.settings;
   s.launch = {};
   s.keys = DefaultKeys();
@@ -76,11 +75,9 @@ Flow StartUp(Editor& ed, int argc, char** argv) {
       std::fprintf(ed.io.out, "File name is longer than %i characters\n", kNameLimit);
       return Flow::kFatal;
     }
-    ed.open_path = name;
     ed.file_name = name;
-    bool saved = false;
-    switch (Open(kStartUpMode, ed.open_path, ed.grid, ed.file_name, ed.io, *ed.fs, saved)) {
-      case OpenResult::kFatal:
+    switch (Open(name, ed.grid, ed.io, *ed.fs)) {
+      case OpenResult::kDeclined:
         return Flow::kFatal;
       case OpenResult::kRefused:
         // The file exists but was not read: keeping its name would let the first save
@@ -89,8 +86,6 @@ Flow StartUp(Editor& ed, int argc, char** argv) {
         break;
       case OpenResult::kLoaded:
       case OpenResult::kNotFound:
-      case OpenResult::kCancelled:
-      case OpenResult::kRefusedName:
         break;
     }
   }

@@ -59,18 +59,22 @@ bool WriteFirstFree(const char* base, const LineGrid& grid, int last, FileSystem
 
 }  // namespace
 
-bool EmergencySave(const std::string& file_name, LineGrid& grid, FileSystem& fs, char* written,
-                   std::size_t size) {
+std::optional<EmergencyName> EmergencySave(const std::string& file_name, const LineGrid& grid,
+                                           FileSystem& fs) {
   const int last = DocLength(grid);
+  EmergencyName written;
   if (!file_name.empty()) {
     char base[512];
     const int length = std::snprintf(base, sizeof base, "%s.save", file_name.c_str());
     if (length > 0 && static_cast<std::size_t>(length) < sizeof base &&
-        WriteFirstFree(base, grid, last, fs, written, size)) {
-      return true;
+        WriteFirstFree(base, grid, last, fs, written.text, sizeof written.text)) {
+      return written;
     }
   }
-  return WriteFirstFree("brenik.save", grid, last, fs, written, size);
+  if (WriteFirstFree("brenik.save", grid, last, fs, written.text, sizeof written.text)) {
+    return written;
+  }
+  return std::nullopt;
 }
 
 }  // namespace brenik

@@ -1,19 +1,26 @@
 // The last resort when the editor must end with unsaved changes: a fresh file beside the document.
 #pragma once
 
-#include <cstddef>
+#include <optional>
 #include <string>
 
 #include "buffer/grid.h"
 #include "files/filesystem.h"
+#include "term/io.h"
 
 namespace brenik {
 
+/// The name of an emergency file, held without allocating: room for a name that a prompt
+/// accepts, its ".save" and a number.
+struct EmergencyName {
+  char text[kNameLimit + 17];
+};
+
 /// Writes the document in the save format to a new file of mode 0600 named after `file_name`
-/// (".save", then ".save.1", ...), else "brenik.save..." in the current directory.
-/// Never writes over an existing file, and allocates no memory. On success the name written
-/// is left in `written` (`size` bytes) and the result is true.
-[[nodiscard]] bool EmergencySave(const std::string& file_name, LineGrid& grid, FileSystem& fs,
-                                 char* written, std::size_t size);
+/// (".save", then ".save.1", ...), else "brenik.save..." in the current directory, and returns
+/// the name written; none when every try failed. Never writes over an existing file, and
+/// allocates no memory.
+[[nodiscard]] std::optional<EmergencyName> EmergencySave(const std::string& file_name,
+                                                         const LineGrid& grid, FileSystem& fs);
 
 }  // namespace brenik

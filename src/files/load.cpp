@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "files/parse.h"
-#include "files/save.h"
 #include "files/text.h"
 
 namespace brenik {
@@ -105,44 +104,12 @@ FileText ReadText(const std::string& path, FileSystem& fs, std::FILE* out) {
 
 }  // namespace
 
-OpenResult Open(int mode, std::string& open_path, LineGrid& grid, std::string& file_name, Io& io,
-                FileSystem& fs, bool& saved) {
-  saved = false;
-  std::string path = open_path;
-  if (mode == kPromptMode) {
-    std::fputs(
-        "Enter a filename to open a new file and discard the buffer in memory\n"
-        "Enter 's' to first save the current buffer in memory\n"
-        "Enter 'x' to not open a file and return\n",
-        io.out);
-    char answer[kNameLimit + 1];
-    if (!Fits(ReadWhole(io, answer, kNameLimit)) || std::strcmp(answer, "x") == 0) {
-      return OpenResult::kCancelled;
-    }
-    if (std::strcmp(answer, "s") == 0) {
-      // Opening after a save that did not happen would discard the very text it was for.
-      if (Save(file_name, grid, io, fs) != SaveResult::kSaved) {
-        return OpenResult::kCancelled;
-      }
-      saved = true;
-      std::fputs("Next, enter a new filename to open\n", io.out);
-      const Line line = ReadWhole(io, answer, kNameLimit);
-      if (line == Line::kLong) {
-        return OpenResult::kRefusedName;
-      }
-      if (line == Line::kEnd) {
-        return OpenResult::kCancelled;
-      }
-    }
-    path = answer;
-  }
-
+OpenResult Open(const std::string& path, LineGrid& grid, Io& io, FileSystem& fs) {
   const FileText text = ReadText(path, fs, io.out);
   switch (text.outcome) {
     case ReadOutcome::kRead:
       break;
     case ReadOutcome::kNotFound:
-      open_path = path;
       return OpenResult::kNotFound;
     case ReadOutcome::kRefused:
       return OpenResult::kRefused;
@@ -156,16 +123,11 @@ OpenResult Open(int mode, std::string& open_path, LineGrid& grid, std::string& f
   }
   switch (ParseLines(text.data.get(), size, grid, io)) {
     case ParseResult::kPlaced:
-      open_path = path;
       return OpenResult::kLoaded;
     case ParseResult::kDeclined:
-      if (mode != kPromptMode) {
-        return OpenResult::kFatal;
-      }
-      std::fprintf(io.out, "File %s was not opened\n", Shown(path.c_str()).c_str());
-      return OpenResult::kRefused;
+      return OpenResult::kDeclined;
   }
-  return OpenResult::kRefused;
+  return OpenResult::kDeclined;
 }
 
 }  // namespace brenik

@@ -17,7 +17,7 @@ struct SaveText {
 };
 
 // Lines 0 .. DocLength, each with its newline; no data, and errno ENOMEM, when memory runs out.
-SaveText JoinLines(LineGrid& grid) {
+SaveText JoinLines(const LineGrid& grid) {
   const int last = DocLength(grid);
   const LineGrid& lines = grid;
   // Measured first, so the buffer is exactly the text's size and takes the text in one piece.
@@ -52,7 +52,7 @@ std::optional<std::string> AskName(const char* prompt, Io& io) {
 
 }  // namespace
 
-SaveResult Save(std::string& file_name, LineGrid& grid, Io& io, FileSystem& fs) {
+SaveResult Save(std::string& file_name, const LineGrid& grid, Io& io, FileSystem& fs) {
   while (file_name.empty()) {
     const std::optional<std::string> name = AskName("Enter a filename to save to\n", io);
     if (!name) {
@@ -72,37 +72,25 @@ SaveResult Save(std::string& file_name, LineGrid& grid, Io& io, FileSystem& fs) 
   return SaveResult::kSaved;
 }
 
-int DefineSaveName(std::string& file_name, Io& io, FileSystem& fs) {
+std::optional<std::string> DefineSaveName(Io& io, FileSystem& fs) {
   const std::optional<std::string> first =
       AskName("Enter a filename to save to, or 'x' to return\n", io);
   if (!first || *first == "x") {
-    return 0;
+    return std::nullopt;
   }
-  const std::string previous = file_name;
-  file_name = *first;
-  if (!Exists(file_name, fs)) {
-    return 1;
+  if (!Exists(*first, fs)) {
+    return first;
   }
-  const std::optional<std::string> second =
+  std::optional<std::string> name =
       AskName("The file already exists.\nEnter a new filename or 'o' to overwrite\n", io);
-  if (!second) {
-    file_name = previous;
-    return 0;
+  if (name && *name == "o") {
+    return first;
   }
-  if (*second == "o") {
-    return 1;
-  }
-  file_name = *second;
   // Here every answer is a name, "o" and "x" included: only a free name ends the loop.
-  while (Exists(file_name, fs)) {
-    const std::optional<std::string> next = AskName("File exists. Try again\n", io);
-    if (!next) {
-      file_name = previous;
-      return 0;
-    }
-    file_name = *next;
+  while (name && Exists(*name, fs)) {
+    name = AskName("File exists. Try again\n", io);
   }
-  return 1;
+  return name;
 }
 
 }  // namespace brenik

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "buffer/grid.h"
@@ -18,10 +19,10 @@ enum class SaveResult {
 
 /// Writes lines 0 .. DocLength to `file_name`, asking for a name while it is empty.
 /// The old file stays whole unless the new text is safely on disk; see WriteFileSafely.
-[[nodiscard]] SaveResult Save(std::string& file_name, LineGrid& grid, Io& io, FileSystem& fs);
+[[nodiscard]] SaveResult Save(std::string& file_name, const LineGrid& grid, Io& io, FileSystem& fs);
 
-/// The save-as dialog: 1 when the caller is to Save under `file_name` now, 0 when not.
-/// End of input and a name too long count as "x" and leave `file_name` as it was.
-[[nodiscard]] int DefineSaveName(std::string& file_name, Io& io, FileSystem& fs);
+/// The save-as dialog: the name to Save under now, none when the user returns without one.
+/// End of input and a name too long count as "x".
+[[nodiscard]] std::optional<std::string> DefineSaveName(Io& io, FileSystem& fs);
 
 }  // namespace brenik
