@@ -13,12 +13,13 @@
 #include <string>
 #include <string_view>
 
+#include "term/io.h"
+
 namespace brenik {
 
 namespace {
 
 constexpr const char* kRcName = ".brenik_rc";
-constexpr std::size_t kLaunchMax = 255;
 
 // The six keys other than command names, in the order a line is tested against them.
 enum class OtherKey { kMaxLines, kMaxChar, kAnchorPosition, kLinesPerPage, kShowNumbers, kLaunch };
@@ -65,7 +66,7 @@ void ApplyOther(OtherKey key, const std::string& value, Settings& s) {
       break;
     case OtherKey::kLaunch:
       if (!value.empty()) {
-        s.launch.command = value.substr(0, kLaunchMax);
+        s.launch.command = value.substr(0, kNameLimit);
       }
       break;
   }

@@ -31,7 +31,8 @@ struct Io {
   char buffer[1 << 16];
 };
 
-/// The limits of answers, in characters without the line end.
+/// The limits of answers, in characters without the line end: a file name or a command line,
+/// a number, and a short choice. A launch command from the settings file keeps kNameLimit too.
 inline constexpr int kNameLimit = 255;
 inline constexpr int kNumberLimit = 7;
 inline constexpr int kShortLimit = 15;
