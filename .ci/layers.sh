@@ -20,7 +20,8 @@ for file in */*.h */*.cpp; do
       echo "src/$file:$number includes $included, outside the layers below $own" >&2
       status=1
     fi
-  done < <(grep -no '^#include "[a-z_]*/[a-z_]*\.h"' "$file" | sed 's/#include "\(.*\)"/\1/')
+  done < <(grep -no '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[^"]*"' "$file" |
+           sed 's/:[^"]*"\([^"]*\)"$/:\1/')
 done
 if [ "$status" -eq 0 ]; then
   echo "every include points down: ${layers[*]}, from the bottom up"

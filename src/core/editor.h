@@ -40,7 +40,4 @@ struct Editor {
   std::vector<char> clip;
 };
 
-/// A command's handler.
-using Handler = Flow (*)(Editor&);
-
 }  // namespace brenik

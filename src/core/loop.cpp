@@ -13,6 +13,8 @@ namespace brenik {
 
 namespace {
 
+using Handler = Flow (*)(Editor&);
+
 // Every command of the table names its handler here: one without a handler does not compile.
 constexpr Handler kHandlers[] = {
 #define BRENIK_HANDLER(command, name, key, dispatch_place, handler, ...) handler,
@@ -80,9 +82,6 @@ int RunEditor(Editor& ed) {
     const Flow flow = RunCommand(ed, input);
     if (flow == Flow::kQuit) {
       return 0;
-    }
-    if (flow == Flow::kFatal) {
-      return EndAbruptly(ed, 1);
     }
     if (ed.io.ended) {
       break;

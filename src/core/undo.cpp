@@ -2,13 +2,18 @@
 
 namespace brenik {
 
+namespace {
+
+// Puts a saved copy back into a slot, zero-filled behind its text.
+void RecallUndo(int line, const char* copy, LineGrid& grid) {
+  CopyText(copy, grid.WriteSlot(line), grid.lsize());
+}
+
+}  // namespace
+
 void StoreUndo(Undo& undo, int line, const LineGrid& grid) {
   undo.first = line;
   CopyText(grid.ReadSlot(line), undo.copy1.data(), grid.lsize());
-}
-
-void RecallUndo(int line, const char* copy, LineGrid& grid) {
-  CopyText(copy, grid.WriteSlot(line), grid.lsize());
 }
 
 void StoreDoubleUndo(Undo& undo, int first, int second, const LineGrid& grid) {

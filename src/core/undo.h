@@ -22,8 +22,6 @@ struct Undo {
 
 /// Keeps a copy of the line as the record's first line.
 void StoreUndo(Undo& undo, int line, const LineGrid& grid);
-/// Puts a saved copy back into a slot, zero-filled behind its text.
-void RecallUndo(int line, const char* copy, LineGrid& grid);
 /// Keeps copies of both lines when the second is a valid index; otherwise stores nothing.
 void StoreDoubleUndo(Undo& undo, int first, int second, const LineGrid& grid);
 

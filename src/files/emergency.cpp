@@ -64,7 +64,7 @@ std::optional<EmergencyName> EmergencySave(const std::string& file_name, const L
   const int last = DocLength(grid);
   EmergencyName written;
   if (!file_name.empty()) {
-    char base[512];
+    char base[kNameLimit + sizeof ".save"];
     const int length = std::snprintf(base, sizeof base, "%s.save", file_name.c_str());
     if (length > 0 && static_cast<std::size_t>(length) < sizeof base &&
         WriteFirstFree(base, grid, last, fs, written.text, sizeof written.text)) {

@@ -13,7 +13,7 @@ namespace brenik {
 /// The name of an emergency file, held without allocating: room for a name that a prompt
 /// accepts, its ".save" and a number.
 struct EmergencyName {
-  char text[kNameLimit + 17];
+  char text[kNameLimit + sizeof ".save.999"];
 };
 
 /// Writes the document in the save format to a new file of mode 0600 named after `file_name`

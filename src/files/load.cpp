@@ -37,7 +37,7 @@ FileText Unopened(const std::string& path, int error, std::FILE* out) {
 }
 
 // Reads the whole file; prints the one line that explains any other outcome.
-FileText ReadText(const std::string& path, FileSystem& fs, std::FILE* out) {
+FileText ReadFileText(const std::string& path, FileSystem& fs, std::FILE* out) {
   struct stat info = {};
   // Looking before opening keeps a named pipe from stalling the editor until a writer comes.
   if (fs.Stat(path.c_str(), &info) != 0) {
@@ -105,7 +105,7 @@ FileText ReadText(const std::string& path, FileSystem& fs, std::FILE* out) {
 }  // namespace
 
 OpenResult Open(const std::string& path, LineGrid& grid, Io& io, FileSystem& fs) {
-  const FileText text = ReadText(path, fs, io.out);
+  const FileText text = ReadFileText(path, fs, io.out);
   switch (text.outcome) {
     case ReadOutcome::kRead:
       break;

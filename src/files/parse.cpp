@@ -71,8 +71,7 @@ std::size_t BeginAfter(std::size_t position, LineStart kind) {
   return kind == LineStart::kNewline ? position + 1 : position;
 }
 
-}  // namespace
-
+// The partial-load warning; true only when the answer line is exactly "Y\n".
 bool DataWarning(float percent, Io& io) {
   std::fprintf(io.out, "\nWarning!! Only %.1f percent of the data was loaded!\n",
                static_cast<double>(percent));
@@ -85,6 +84,8 @@ bool DataWarning(float percent, Io& io) {
   char answer[kShortLimit + 1];
   return Answered(io, ReadLine(io, answer, kShortLimit), answer, "Y");
 }
+
+}  // namespace
 
 ParseResult ParseLines(const char* data, std::size_t size, LineGrid& grid, Io& io) {
   const void* zero = std::memchr(data, '\0', size);

@@ -18,7 +18,4 @@ enum class ParseResult {
 /// The text ends at the first zero byte; losses the warning does not cover get a line each.
 [[nodiscard]] ParseResult ParseLines(const char* data, std::size_t size, LineGrid& grid, Io& io);
 
-/// The partial-load warning; true only when the answer line is exactly "Y\n".
-[[nodiscard]] bool DataWarning(float percent, Io& io);
-
 }  // namespace brenik

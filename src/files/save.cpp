@@ -19,16 +19,15 @@ struct SaveText {
 // Lines 0 .. DocLength, each with its newline; no data, and errno ENOMEM, when memory runs out.
 SaveText JoinLines(const LineGrid& grid) {
   const int last = DocLength(grid);
-  const LineGrid& lines = grid;
   // Measured first, so the buffer is exactly the text's size and takes the text in one piece.
-  const std::size_t total = FormatSize(lines, last);
+  const std::size_t total = FormatSize(grid, last);
   SaveText text{AllocateText(total), total};
   if (!text.data) {
     errno = ENOMEM;
     return {};
   }
   // The buffer takes the whole text, so the one flush at the end has nothing left to do.
-  static_cast<void>(WriteFormat(lines, last, text.data.get(), total,
+  static_cast<void>(WriteFormat(grid, last, text.data.get(), total,
                                 [](const char*, std::size_t) { return true; }));
   return text;
 }

@@ -125,6 +125,35 @@ void CannotRead(std::FILE* out, const char* reason) {
   std::fprintf(out, "Cannot read RC file %s: %s; using the defaults\n", kRcName, reason);
 }
 
+// Creates the settings file with the current keys and limits; never over an existing file.
+void MakeRC(const Settings& settings, const char* file_name, std::FILE* out, FileSystem& fs) {
+  // Only ever a new file: never through a link, never over something already there.
+  const int fd = fs.Open(file_name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0666);
+  if (fd < 0) {
+    std::fputs("Cannot make RC file\n", out);
+    return;
+  }
+  std::string text;
+  char line[64];
+  for (int i = 0; i < kCommandCount; ++i) {
+    std::snprintf(line, sizeof line, "%s=%s\n", kCommands[i].name, settings.keys[i].data());
+    text += line;
+  }
+  std::snprintf(line, sizeof line, "max_lines=%i\n", settings.lines);
+  text += line;
+  std::snprintf(line, sizeof line, "max_char=%i\n", settings.lsize - 1);
+  text += line;
+  text += "\nanchor_position=0\nlines_per_page=8\nshow_numbers=on\nlaunch_command=\n";
+
+  bool ok = WriteAll(fs, fd, text.data(), text.size());
+  ok = fs.Close(fd) == 0 && ok;
+  // A cut-off file would be read back next time: "max_lines=3" of "max_lines=32767".
+  if (!ok) {
+    fs.Unlink(file_name);
+    std::fputs("Cannot make RC file\n", out);
+  }
+}
+
 }  // namespace
 
 void ApplyRC(const char* text, std::size_t length, Settings& settings) {
@@ -184,34 +213,6 @@ void ReadRC(Settings& settings, std::FILE* out, FileSystem& fs) {
     return;
   }
   ApplyRC(text->data(), text->size(), settings);
-}
-
-void MakeRC(const Settings& settings, const char* file_name, std::FILE* out, FileSystem& fs) {
-  // Only ever a new file: never through a link, never over something already there.
-  const int fd = fs.Open(file_name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0666);
-  if (fd < 0) {
-    std::fputs("Cannot make RC file\n", out);
-    return;
-  }
-  std::string text;
-  char line[64];
-  for (int i = 0; i < kCommandCount; ++i) {
-    std::snprintf(line, sizeof line, "%s=%s\n", kCommands[i].name, settings.keys[i].data());
-    text += line;
-  }
-  std::snprintf(line, sizeof line, "max_lines=%i\n", settings.lines);
-  text += line;
-  std::snprintf(line, sizeof line, "max_char=%i\n", settings.lsize - 1);
-  text += line;
-  text += "\nanchor_position=0\nlines_per_page=8\nshow_numbers=on\nlaunch_command=\n";
-
-  bool ok = WriteAll(fs, fd, text.data(), text.size());
-  ok = fs.Close(fd) == 0 && ok;
-  // A cut-off file would be read back next time: "max_lines=3" of "max_lines=32767".
-  if (!ok) {
-    fs.Unlink(file_name);
-    std::fputs("Cannot make RC file\n", out);
-  }
 }
 
 }  // namespace brenik

@@ -15,7 +15,4 @@ void ReadRC(Settings& settings, std::FILE* out, FileSystem& fs);
 /// Applies the lines of a settings text, in order, to `settings`.
 void ApplyRC(const char* text, std::size_t length, Settings& settings);
 
-/// Creates the settings file with the current keys and limits; never over an existing file.
-void MakeRC(const Settings& settings, const char* file_name, std::FILE* out, FileSystem& fs);
-
 }  // namespace brenik

@@ -16,8 +16,9 @@ enum class Group { kSame, kNew };
 //     help section, place in the help, group, help row[, true when the row is fixed text])
 // The place in the dispatch order matters where the settings file binds two commands to one key:
 // the first in that order wins. A help row follows the command's key in quotes, unless it is
-// fixed text. Adding a command means adding its record here and writing its handler, which the
-// editor declares and binds to the command by this table.
+// fixed text. The text that opens a section ends in a blank line of its own, so a section's
+// first row stays in Group::kSame. Adding a command means adding its record here and writing its
+// handler, which the editor declares and binds to the command by this table.
 // clang-format off
 #define BRENIK_COMMANDS(X)                                                                        \
   X(kPositionBack, "position_back", 'b', 3, PositionBack,                                         \
