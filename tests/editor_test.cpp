@@ -80,7 +80,7 @@ const Case kCases[] = {
      {"Paste string was shortened to fit onto line", "!Copy size"}},
     {"x\n6\nD\nn\nn\nT\n", "2:1", "se\ncond\n", {"!shortened"}},
     {"c\n1\nV\n", "1:1", "aabcdef\nsecond\n"},
-    {"i\nXY\n", "1:1", "XYabcdef\nsecond\n", {"Enter string to insert\n"}},
+    {"i\nXY\n", "1:1", "XYabcdef\nsecond\n", {"Enter string to insert\n", "!truncated"}},
     {"G\n12\ni\nXYZWV\n", "1:12", "abcdef     XYZW\nsecond\n",
      {"Insert was truncated because it is too long for the position"}},
     {"i\n0123456789\n", "1:1", "012345678abcdef\nsecond\n",
@@ -92,6 +92,7 @@ const Case kCases[] = {
     {"i\nXY\ni\n", "1:1", "XYabcdef\nsecond\n"}, {"c\n2\nc\n", "1:1", kDoc},
     {"q\nqq\n", "1:1", kDoc, {"Enter 'q' again to quit or anything else to continue\n\nEditing"}},
     {"h\n", "1:1", kDoc}, {"s\n", "1:1", kDoc}, {"O\n", "1:1", kDoc},
+    {"O\nx\n", "1:1", kDoc, {"!not found"}},
     {"O\ns\n", "1:1", kDoc, {"Saved to doc\nNext, enter a new filename to open\n"}},
     {"XY\nO\ns\nnone\n", "2:1", "XYcdef\nsecond\n", {"Saved to doc", "!Unsaved"}},
     // Every input line is taken whole: what does not fit is never the next input.
@@ -114,6 +115,8 @@ const Case kCases[] = {
     // A load takes the undo record with the document it replaces, and keeps the clip memory.
     {"c\n3\nO\ndoc\nn\nv\n", "1:2", "aabcef\nsecond\n"},
     {"XY\nS\nO\ndoc\nz\n", "2:1", "XYcdef\nsecond\n", {"Opened doc"}},
+    // An undo after a save is a change the file does not hold.
+    {"XY\nS\nz\nq\nq\n", "1:1", kDoc, {"Saved to doc", "changes that were not saved"}},
     {"O\n\x01x\n", "1:1", kDoc, {"File ?x not found!\n\nEditing 1:1 ?x\n"}},
 };
 // clang-format on

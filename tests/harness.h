@@ -81,7 +81,8 @@ class Session {
     for (std::string& arg : args) {
       argv.push_back(arg.data());
     }
-    const Flow flow = StartUp(ed, static_cast<int>(argv.size()), argv.data());
+    argv.push_back(nullptr);  // as the system ends the list
+    const Flow flow = StartUp(ed, static_cast<int>(argv.size() - 1), argv.data());
     return flow == Flow::kFatal ? 1 : flow == Flow::kQuit ? 0 : -1;
   }
   std::string Printed() {
