@@ -60,6 +60,16 @@ for sig in HUP TERM INT; do
   exec 5<&-
 done
 
+# Input that comes in pieces, as over a slow line, still makes whole lines, cut at the limit.
+start notes.txt
+for piece in a "$(printf '%099d' 0)" "$(printf '%0200d' 0)"; do
+  printf %s "$piece" >&3 && sleep 0.3
+done
+printf '\nq\nq\n' >&3 && stop "input in pieces" 0
+grep -q 'longer than 255 characters; the rest was not used' "$work/out" || fail "input in pieces"
+# Input that cannot be read ends the editor as the end of input does.
+(cd "$work" && timeout 60 "$bin" <. >/dev/null) || fail "unreadable input: status $?"
+
 # Output to a closed pipe ends the editor and keeps the work; the limit only stops a spinning one.
 work=$(mktemp -d -p "$root")
 (cd "$work" && { echo typed && yes more; } | timeout 300 "$bin" | head -c 10 >/dev/null)

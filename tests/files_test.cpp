@@ -31,6 +31,7 @@ const char* const kKept = "[ \"$(cat doc)\" = old ] && ! ls -A | grep -q brenik-
 const char* const kLaunch = "echo old >doc; echo launch_command=touch x >>.brenik_rc";
 const std::string kLong(256, 'n');  // one character more than a name may have
 const char* const kNew = "[ \"$(cat doc)\" = new ] && ! ls -A | grep -q save";
+const std::string kLongSave = "written to " + kLong.substr(6) + ".save\n";  // the longest name
 
 // A save of "new" over "old" that fails as `message` says when the n-th call of a kind fails.
 Case SaveFails(const char* message, Fs::Call call, int nth, int error) {
@@ -56,11 +57,14 @@ const Case kCases[] = {
      "for 2147483647 lines of 2147483646 characters; lower max_lines or max_char in .brenik_rc\n"}},
     {kOld, kDoc, "new\nS\n", {"Cannot remove the temporary file ./.brenik-save-", "Cannot save"},
      "[ \"$(cat doc)\" = old ]", {{Fs::kFsync, 1, EIO}, {Fs::kUnlink, 1, EIO}}},
+    // The owner's set-id bits stay; set-user-id goes when the owner cannot be given back.
+    {"echo old >doc; chmod 6755 doc", kDoc, "new\nS\n", {"Saved"}, "[ $(stat -c %a doc) = 6755 ]"},
+    {"echo old >doc; chmod 6755 doc", kDoc, "new\nS\n", {"Saved"},
+     "[ \"$(cat doc)\" = new ] && [ $(stat -c %a doc) = 2755 ]",
+     {{Fs::kFchown, 1, EPERM}}},
     // A folder that refuses a new file gets the text written in place.
     {kOld, kDoc, "new\nS\n", {"Saved to doc"}, kNew, {{Fs::kOpen, 4, EACCES}},
      "open doc, write, write, fsync"},
-    {"echo old >doc; chmod 4755 doc", kDoc, "new\nS\n", {"Saved to doc"},
-     "[ \"$(cat doc)\" = new ] && [ \"$(stat -c %a doc)\" = 755 ]", {{Fs::kFchown, 1, EPERM}}},
     // Links: a symbolic link stays a link, a hard link is written in place.
     {"echo old >real; ln -s real doc", kDoc, "new\nS\n", {"Saved to doc"},
      "[ -L doc ] && [ \"$(cat real)\" = new ]"},
@@ -134,6 +138,8 @@ const Case kCases[] = {
     {"printf '1\\n2\\n3\\n4\\n5\\n6\\n7\\n8\\n' >big", kDoc, "new\nO\nbig\nn\nS\n",
      {"File big was not opened\n", "Editing 2:1 doc"}, "[ \"$(cat doc)\" = new ]"},
     {"", kDoc, "O\nnone\nnew\nS\n", {"File none not found!", "Saved to none"}, "[ -f none ]"},
+    {"printf 'abc\\nb\\nc\\n' >doc; echo x >short", kDoc, "O\nshort\nS\n", {"Saved to short"},
+     "[ \"$(cat short)\" = x ]"},
     // The settings file.
     {"rm .brenik_rc", {}, "",
      {"Making RC file: .brenik_rc\n\nEnter 'h' for help or 'q' to quit\n"},
@@ -156,16 +162,21 @@ const Case kCases[] = {
     {"printf 'max_char=2\\nmax_lines=0\\nanchor_position=3\\nlaunch_command=ls\\n' >.brenik_rc",
      {}, "h\nm\nf\ne\nn\nx\n+\n\n",
      {"Line length = 2     Total Lines = 32767", "    '#' to toggle", "    'O' to open",
-      "    'z' to undo", "    'b' to move back", "Command in memory = ls\n"}},
+      "    'z' to undo", "\nNavigation:\n----------\n\n    'b' to move back", "Command in memory = ls\n"}},
+    {"printf 'position_back=B\\nmax_char=2147483647\\nmax_lines=20\\nlines_per_page=20\\n' >.brenik_rc",
+     {}, "n\nB\n", {"Editing 1:2", "Editing 1:1 \n\n[1] \n 2\n 3\n 4\n 5\n 6\n 7\n 8\n  > "}},
     {"printf 'max_char=5\\nanchor_position=5\\nmax_char=3\\n' >.brenik_rc", {}, "a\n",
      {"Editing 1:1", "Editing 1:1"}},
-    {"printf 'max_char=15\\nanchor_position=15\\nlines_per_page=0\\nlines_per_page=3\\nshow_numbers=off"
-     "\\nshow_numbers=on\\n' >.brenik_rc", {}, "a\n", {"Editing 1:15 \n\n[1] \n 2\n 3\n  > "}},
+    {"printf 'max_char=15\\nanchor_position=15\\nlines_per_page=0\\nlines_per_page=1\\nshow_numbers=off"
+     "\\nshow_numbers=on\\n' >.brenik_rc", {}, "a\n", {"Editing 1:15 \n\n[1] \n  > "}},
     {"printf 'max_char=15\\nanchor_position=3\\nanchor_position=16\\nlines_per_page=0\\n' >.brenik_rc",
      {}, "a\n", {"Editing 1:3 \n\n[1] \n 2\n 3\n 4\n 5\n 6\n 7\n 8\n  > "}},
     // Large documents are kept whole by the emergency save, a line longer than its buffer too.
     {"printf 'max_lines=3\\nmax_char=20000\\n' >.brenik_rc; (printf '%17000s\\n' a; printf '%9999s\\n' b c) >doc",
      kDoc, "!\n", {"written to doc.save"}, "cmp doc doc.save"},
+    {"printf 'max_lines=3\\nmax_char=20000\\n' >.brenik_rc; printf '%17000s\\n' a >doc", kDoc, "!\n",
+     {"written to brenik.save"}, "cmp doc brenik.save && [ ! -e doc.save ]", {{Fs::kWrite, 1, EIO}}},
+    {"", {kLong.substr(6)}, "new\n", {kLongSave.c_str()}},
     {"echo old >doc; touch b", kDoc, "new\ns\nb\n", {"written to doc.save"}},
     // The launched command runs after a save, and not at all when the save fails.
     {"", {}, "+\necho hi\n=\nname\n", {"Enter new command or [enter] to keep current one\n",
@@ -178,8 +189,8 @@ const Case kCases[] = {
     {kLaunch, {}, "new\n=\ny\n" + kLong + "\n", {"save to\nThe answer was longer"}, kKept},
     {kLaunch, kDoc, "new\n=\ny\n=\n", {"run it\nSaved to doc\n", "  > Saved to doc"}, kNew, {},
      "run touch x, open doc"},
-    {"", {}, "+\necho \x01\n+\n" + kLong + "\n+\n\n", {"Command in memory = echo ?\n",
-     "The answer was longer than 255 characters and was not used\n", "= echo ?\n"}},
+    {"", {}, "+\necho \x01\n+\n" + kLong + "\n+\nx\n+\n\n", {"Command in memory = echo ?\n",
+     "The answer was longer than 255 characters and was not used\n", "= echo ?\n", "= echo ?\n"}},
     // Names: a line too long is refused whole, and a control byte is shown as '?'.
     {kOld, kDoc, "s\n" + kLong + "\ns\n" + kLong.substr(1) + "\n", {"longer than 255 characters "
      "and was not used\n\nEditing 1:1 doc", "Saved to nnn"}, "[ -f $(printf 'n%.0s' $(seq 255)) ]"},
@@ -190,6 +201,7 @@ const Case kCases[] = {
      "was not used\n\nEditing 2:1 \n"}, "[ \"$(cat first)\" = new ]"},
     {"", {"a\x01" "b"}, "new\n", {"File a?b not found!", "1:1 a?b\n", "written to a?b.save"}},
     {"touch doc.save", kDoc, "", {"An earlier session left unsaved work in doc.save\n\nEditing"}},
+    {"touch brenik.save", {""}, "", {"An earlier session left unsaved work in brenik.save\n"}},
     {"", {kLong}, "", {"File name is longer than 255 characters\n"}},
     {"rm .brenik_rc", {"--help"}, "", {"Usage: brenik [FILE]\n"}, "[ ! -e .brenik_rc ]"},
     {"rm .brenik_rc", {"--version"}, "", {"Brenik 1.03.2\n"}, "[ ! -e .brenik_rc ]"},
