@@ -113,14 +113,18 @@ inline std::string SessionFault(const std::uint8_t* data, std::size_t size) {
   if (fault.empty() && flow == Flow::kContinue) {
     const int status = RunEditor(ed);
     const std::string out = session.Printed();
-    // The name is printed as shown, so the file is looked for by its shown name.
+    // The name is printed as shown, so the file is looked for by its shown name. The editor
+    // cannot make a folder, so the file is in this one whatever path led there: "./x.save".
+    const std::string said = "\nUnsaved changes were written to ";
+    const std::size_t found = out.rfind(said);
+    const std::size_t at = found == std::string::npos ? out.size() : found + said.size();
+    std::string printed = out.substr(at, out.find('\n', at) - at);
+    printed = printed.substr(printed.rfind('/') + 1);
     bool kept = false;
     for (const auto& entry : std::filesystem::directory_iterator(".")) {
       const std::string name = entry.path().filename();
-      const std::string said =
-          "\nUnsaved changes were written to " + std::string(Shown(name.c_str()).c_str());
-      kept = kept ||
-             (out.find(said + "\n") != std::string::npos && ReadFile(name) == SavedText(ed.grid));
+      kept =
+          kept || (Shown(name.c_str()).c_str() == printed && ReadFile(name) == SavedText(ed.grid));
     }
     if (status != (ed.modified ? 1 : 0) || (ed.modified && !kept)) {
       fault = "unsaved work was not kept";
