@@ -59,7 +59,7 @@ bool Settled(Editor& ed, Fit fit, const char* verb, const char* nothing) {
     case Fit::Verdict::kShortened:
       std::fprintf(ed.io.out, "%s size will be shortened to %i\n", verb, fit.count);
       break;
-    case Fit::Verdict::kTooLarge:  // only a cut asks for a size of its own
+    case Fit::Verdict::kTooLarge:  // only a cut can ask for more than the slot holds
       std::fprintf(ed.io.out, "Maximum cut size is %i\n", fit.count);
       break;
     case Fit::Verdict::kNothing:
