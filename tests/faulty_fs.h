@@ -1,4 +1,5 @@
-// The working directory's file system with faults on demand, no path outside it, no shell.
+// The working directory's file system with faults on demand, no path outside it, and the shell
+// only where a test asks for it.
 #pragma once
 
 #include <cerrno>
@@ -12,12 +13,27 @@ namespace brenik::testing {
 
 class FaultyFs : public PosixFileSystem {
  public:
-  enum Call { kOpen, kRead, kWrite, kFsync, kClose, kLstat, kRename, kUnlink, kFchown, kEnd };
+  enum Call {
+    kOpen,
+    kRead,
+    kWrite,
+    kFsync,
+    kClose,
+    kLstat,
+    kRename,
+    kUnlink,
+    kFchown,
+    kReserve,
+    kTruncate,
+    kEnd
+  };
 
   /// The n-th call of `kind` from now on fails with `error`; a read or write with 0 moves nothing.
   void Fail(Call kind, int nth, int error) { fail_[kind] = {count_[kind] + nth, error}; }
   /// Every write moves at most this many bytes.
   std::size_t write_limit = 1 << 30;
+  /// Whether a launched command really runs; it is only logged otherwise.
+  bool shell = false;
   /// "open NAME" ("open temp" for a temporary file), "write", "fsync", "rename", "run COMMAND".
   std::string log;
 
@@ -57,7 +73,22 @@ class FaultyFs : public PosixFileSystem {
   int Fchown(int fd, uid_t owner, gid_t group) override {
     return Refused(kFchown) ? -1 : PosixFileSystem::Fchown(fd, owner, group);
   }
-  int System(const char* command) override { return Note("run " + std::string(command)), 0; }
+  int Reserve(int fd, off_t size) override {
+    return Refused(kReserve) ? -1 : PosixFileSystem::Reserve(fd, size);
+  }
+  int Ftruncate(int fd, off_t size) override {
+    return Refused(kTruncate) ? -1 : PosixFileSystem::Ftruncate(fd, size);
+  }
+  bool ListFolder(const char* path, std::vector<std::string>& names) override {
+    return !Refused(kEnd, path) && PosixFileSystem::ListFolder(path, names);
+  }
+  /// Folders of the scratch directory stand in for the home and the temporary folder.
+  const char* HomeFolder() override { return "home"; }
+  const char* TempFolder() override { return "tmp"; }
+  int System(const char* command) override {
+    Note("run " + std::string(command));
+    return shell ? PosixFileSystem::System(command) : 0;
+  }
 
  private:
   void Note(const std::string& call) { log += (log.empty() ? "" : ", ") + call; }

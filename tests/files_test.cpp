@@ -43,11 +43,11 @@ const Case kCases[] = {
     // Saves that fail leave the old file whole, no temporary file, and the work unsaved.
     SaveFails("Cannot save to doc: Input/output error", Fs::kFsync, 1, EIO),
     SaveFails("Cannot save to doc: No space left on device", Fs::kWrite, 1, ENOSPC),
-    SaveFails("Cannot save to doc: Invalid cross-device link", Fs::kRename, 1, EXDEV),
+    SaveFails("Cannot save to doc: Read-only file system", Fs::kRename, 1, EROFS),
     SaveFails("Cannot save to doc: Bad file descriptor", Fs::kClose, 4, EBADF),
     SaveFails("Cannot save to doc: Permission denied", Fs::kOpen, 3, EACCES),
     SaveFails("Cannot save to doc: Disk quota exceeded", Fs::kOpen, 4, EDQUOT),
-    SaveFails("Cannot save to doc: Permission denied", Fs::kLstat, 2, EACCES),
+    SaveFails("Cannot save to doc: Permission denied", Fs::kLstat, 1, EACCES),
     SaveFails("Cannot save to doc: Input/output error", Fs::kWrite, 1, 0),
     {kOld, kDoc, "new\n", {"written to brenik.save"},
      "[ ! -e doc.save ] && [ $(cat brenik.save) = new ]",
@@ -68,14 +68,27 @@ const Case kCases[] = {
     // Links: a symbolic link stays a link, a hard link is written in place.
     {"echo old >real; ln -s real doc", kDoc, "new\nS\n", {"Saved to doc"},
      "[ -L doc ] && [ \"$(cat real)\" = new ]"},
-    {"echo old >doc; ln doc twin", kDoc, "new\nS\n", {"Input/output error; it was rewritten in place"},
-     "true", {{Fs::kFsync, 1, EIO}}},
+    // A failure once the old text is being overwritten: said plainly, and the work kept at once.
+    {"echo old >doc; ln doc twin", kDoc, "new\nS\n", {"Cannot save to doc: Input/output error; "
+     "the file on disk is damaged\nUnsaved changes were written to doc.save\n\nEditing 2:1 doc"},
+     "[ $(cat doc.save) = new ]", {{Fs::kFsync, 1, EIO}}},
+    {"echo old >doc; ln doc twin", kDoc, "new\nS\nS\n", {"Cannot save to doc: Input/output error; "
+     "the file on disk is damaged\nUnsaved", "  > Saved to doc"},
+     "[ \"$(cat doc)\" = new ] && [ $(cat doc.save) = new ]", {{Fs::kTruncate, 1, EIO}}},
+    // Room is reserved before the first old byte is overwritten: a full disk leaves it whole.
+    {"echo old >doc; ln doc twin", kDoc, "new\nS\n", {"Cannot save to doc: No space left on "
+     "device\n\nEditing", "!damaged"}, "[ \"$(cat twin)\" = old ]", {{Fs::kReserve, 1, ENOSPC}}},
+    {"echo old >doc; ln doc twin", kDoc, "new\nS\n", {"Saved to doc"}, kNew,
+     {{Fs::kReserve, 1, EOPNOTSUPP}}},
+    // A rename refused where the file itself may be written falls back to writing it in place.
+    {kOld, kDoc, "new\nS\n", {"Saved to doc"}, kNew, {{Fs::kRename, 1, EXDEV}},
+     "rename, open doc, write, write, fsync"},
     {"echo old >doc; ln doc twin", kDoc, "new\nS\n", {"Saved to doc"},
      "[ \"$(cat twin)\" = new ] && [ \"$(stat -c %h doc)\" = 2 ]", {},
      "open doc, write, write, fsync"},
     {"echo old >doc; ln doc twin", kDoc, "new\nS\n",
-     {"Cannot save to doc: Input/output error; it was rewritten in place and may be incomplete"},
-     "true", {{Fs::kWrite, 1, EIO}}},
+     {"Cannot save to doc: Input/output error; the file on disk is damaged"}, "true",
+     {{Fs::kWrite, 1, EIO}}},
     {"ln -s sub/new doc; mkdir sub", kDoc, "new\nS\n", {"Saved to doc"},
      "[ \"$(cat sub/new)\" = new ]"},
     {"ln -s b doc; ln -s doc b", {}, "S\ndoc\n", {"Cannot save to doc: Too many levels of"}},
@@ -179,7 +192,7 @@ const Case kCases[] = {
     {"", {kLong.substr(6)}, "new\n", {kLongSave.c_str()}},
     {"echo old >doc; touch b", kDoc, "new\ns\nb\n", {"written to doc.save"}},
     // The launched command runs after a save, and not at all when the save fails.
-    {"", {}, "+\necho hi\n=\nname\n", {"Enter new command or [enter] to keep current one\n",
+    {"", {}, "+\ntrue\n=\nname\n", {"Enter new command or [enter] to keep current one\n",
                                        "Enter a filename to save to\n", "Saved to name"}},
     {"", {}, "=\nx\n=\n", {"There is no command in memory"}},
     // A command from the settings file runs only once agreed to; a typed one runs at once.
@@ -201,6 +214,33 @@ const Case kCases[] = {
      "was not used\n\nEditing 2:1 \n"}, "[ \"$(cat first)\" = new ]"},
     {"", {"a\x01" "b"}, "new\n", {"File a?b not found!", "1:1 a?b\n", "written to a?b.save"}},
     {"touch doc.save", kDoc, "", {"An earlier session left unsaved work in doc.save\n\nEditing"}},
+    {"mkdir home tmp; touch doc.save.12 doc.save.2 home/doc.save-0123abcd tmp/doc.save-89abcdef "
+     "doc.save.x doc.save.02 doc.save-123 doc.saved tmp/doc.save-0123abcg; ln -s x doc.save",
+     kDoc, "", {"\nEarlier sessions left unsaved work in doc.save.2, doc.save.12, "
+     "home/doc.save-0123abcd and tmp/doc.save-89abcdef\n\nEditing"}},
+    // Names that anyone may take do not stop the emergency save: a fresh name is made.
+    {"perl -e 'symlink \"x\", $_ for (\"doc.save\", \"brenik.save\", map {(\"doc.save.$_\", "
+     "\"brenik.save.$_\")} 1..999)'", kDoc, "new\n", {"written to doc.save-"},
+     "[ \"$(cat doc.save-*)\" = new ]"},
+    // A failed save under a new name leaves the old one, and with it the emergency file's name.
+    {kOld, kDoc, "new\ns\nnodir/x\n", {"Cannot save to nodir/x: No such file or directory\n\n"
+     "Editing 2:1 doc\n", "written to doc.save"}},
+    // A file changed or removed since it was loaded is replaced only when the user says so.
+    {"echo old >doc; echo 'launch_command=echo more >>doc' >>.brenik_rc", kDoc,
+     "new\n=\ny\nS\nn\nS\no\n", {"Saved to doc\n", "> doc changed on disk since it was "
+     "loaded or saved; enter 'o' to overwrite it\n\nEditing", "overwrite it\nSaved to doc"},
+     kNew},
+    {"echo old >doc; echo 'launch_command=rm doc' >>.brenik_rc", kDoc, "new\n=\ny\n=\n\nS\nx\n",
+     {"Saved to doc\n", "doc was removed since it was loaded or saved; enter 'o' to write it "
+      "again\n\nEditing", "write it again\n\nEditing"}, "[ ! -e doc ]"},
+    // Another user's link in a shared sticky folder is not followed.
+    {"echo old >real; ln -s real doc; chown -h 1234 doc; chmod 1777 .", kDoc, "new\nS\n",
+     {"Cannot save to doc: the link doc belongs to another user in a shared folder, so it is not "
+     "followed\n"}, "[ \"$(cat real)\" = old ]"},
+    // What a killed save left is removed by the next session, unless a save still holds it.
+    {"mkfifo held; (exec 9>.brenik-save-0123abcd; flock 9; echo >held; sleep 5) >/dev/null 2>&1 & "
+     "read x <held; touch .brenik-save-89abcdef .brenik-save-x", {}, "", {},
+     "[ -e .brenik-save-0123abcd ] && [ ! -e .brenik-save-89abcdef ] && [ -e .brenik-save-x ]"},
     {"touch brenik.save", {""}, "", {"An earlier session left unsaved work in brenik.save\n"}},
     {"", {kLong}, "", {"File name is longer than 255 characters\n"}},
     {"rm .brenik_rc", {"--help"}, "", {"Usage: brenik [FILE]\n"}, "[ ! -e .brenik_rc ]"},
@@ -216,6 +256,7 @@ TEST(Files, SavesLoadsAndSettingsThroughTheEditor) {
     ASSERT_EQ(std::system(c.setup), 0);
     FaultyFs fs;
     fs.write_limit = 3;
+    fs.shell = true;
     for (const Case::Fault& f : c.faults) {
       fs.Fail(f.call, f.nth, f.error);
     }

@@ -7,6 +7,7 @@
 #include "buffer/grid.h"
 #include "core/undo.h"
 #include "files/filesystem.h"
+#include "files/stamp.h"
 #include "settings/settings.h"
 #include "term/io.h"
 
@@ -32,6 +33,8 @@ struct Editor {
   /// Set by every edit that writes an undo record; cleared by a save or a load.
   bool modified = false;
   std::string file_name;
+  /// The file under file_name as it was last loaded or saved.
+  FileStamp disk;
 
   // Working buffers of lsize bytes each, allocated once the limits are known.
   std::vector<char> input;

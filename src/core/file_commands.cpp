@@ -23,22 +23,24 @@ Flow NoteSave(Editor& ed, SaveResult result) {
 }  // namespace
 
 Flow SavePrompt(Editor& ed) {
-  const std::optional<std::string> name = DefineSaveName(ed.io, *ed.fs);
+  std::optional<std::string> name = DefineSaveName(ed.io, *ed.fs);
   if (!name) {
     return Flow::kContinue;
   }
-  // An empty name leads to the plain name prompt; a refusal there restores the name too.
-  const std::string name_before = ed.file_name;
-  ed.file_name = *name;
-  if (Save(ed.file_name, ed.grid, ed.io, *ed.fs) == SaveResult::kSaved) {
+  // The document takes the new name only once the file holds it, so a failed save leaves the
+  // old name, and with it the place of a later emergency file. The same name keeps its stamp.
+  FileStamp stamp = *name == ed.file_name ? ed.disk : FileStamp{};
+  if (Save(*name, stamp, ed.grid, ed.io, *ed.fs) == SaveResult::kSaved) {
+    ed.file_name = *name;
+    ed.disk = stamp;
     ed.modified = false;
-  } else if (ed.file_name.empty()) {
-    ed.file_name = name_before;
   }
   return Flow::kContinue;
 }
 
-Flow SaveOverwrite(Editor& ed) { return NoteSave(ed, Save(ed.file_name, ed.grid, ed.io, *ed.fs)); }
+Flow SaveOverwrite(Editor& ed) {
+  return NoteSave(ed, Save(ed.file_name, ed.disk, ed.grid, ed.io, *ed.fs));
+}
 
 Flow OpenFile(Editor& ed) {
   std::fputs(
@@ -53,7 +55,7 @@ Flow OpenFile(Editor& ed) {
   if (std::strcmp(answer, "s") == 0) {
     const std::string name_before = ed.file_name;
     // Opening after a save that did not happen would discard the very text it was for.
-    if (Save(ed.file_name, ed.grid, ed.io, *ed.fs) != SaveResult::kSaved) {
+    if (Save(ed.file_name, ed.disk, ed.grid, ed.io, *ed.fs) != SaveResult::kSaved) {
       return Flow::kContinue;
     }
     ed.modified = false;
@@ -61,13 +63,14 @@ Flow OpenFile(Editor& ed) {
     const Line line = ReadWhole(ed.io, answer, kNameLimit);
     if (line == Line::kLong) {
       ed.file_name = name_before;
+      ed.disk = {};
     }
     if (!Fits(line)) {
       return Flow::kContinue;
     }
   }
   const std::string path = answer;
-  switch (Open(path, ed.grid, ed.io, *ed.fs)) {
+  switch (Open(path, ed.grid, ed.io, *ed.fs, ed.disk)) {
     case OpenResult::kLoaded:
       ed.modified = false;
       ed.file_name = path;
@@ -94,7 +97,8 @@ Flow ShowHelp(Editor& ed) {
 }
 
 Flow LaunchCommand(Editor& ed) {
-  return NoteSave(ed, CommandExec(ed.settings.launch, ed.file_name, ed.grid, ed.io, *ed.fs));
+  return NoteSave(ed,
+                  CommandExec(ed.settings.launch, ed.file_name, ed.disk, ed.grid, ed.io, *ed.fs));
 }
 
 Flow EditLaunchCommand(Editor& ed) {

@@ -51,11 +51,8 @@ int EndAbruptly(Editor& ed, int clean_status) {
   if (!ed.modified) {
     return clean_status;
   }
-  if (const std::optional<EmergencyName> written = EmergencySave(ed.file_name, ed.grid, *ed.fs)) {
-    std::fprintf(ed.io.out, "\nUnsaved changes were written to %s\n", Shown(written->text).c_str());
-  } else {
-    std::fputs("\nThe unsaved changes could not be written anywhere\n", ed.io.out);
-  }
+  std::fputc('\n', ed.io.out);
+  static_cast<void>(RescueDocument(ed.file_name, ed.grid, *ed.fs, ed.io.out));
   return 1;
 }
 

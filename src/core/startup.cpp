@@ -4,7 +4,10 @@
 #include <new>
 #include <string>
 
+#include "files/emergency.h"
 #include "files/load.h"
+#include "files/paths.h"
+#include "files/replace.h"
 #include "settings/rc.h"
 
 namespace brenik {
@@ -24,6 +27,24 @@ void Allocate(std::vector<char>& buffer, int size) {
   buffer.assign(static_cast<std::size_t>(size), '\0');
 }
 
+// One line that names the work earlier sessions left and nobody has looked at since.
+void NameEmergencyFiles(const std::string& file_name, Editor& ed) {
+  const std::vector<std::string> found = FindEmergencyFiles(file_name, *ed.fs);
+  if (found.empty()) {
+    return;
+  }
+  std::fputs(found.size() == 1 ? "An earlier session left unsaved work in "
+                               : "Earlier sessions left unsaved work in ",
+             ed.io.out);
+  for (std::size_t k = 0; k < found.size(); ++k) {
+    if (k > 0) {
+      std::fputs(k + 1 == found.size() ? " and " : ", ", ed.io.out);
+    }
+    PutShown(found[k].c_str(), ed.io.out);
+  }
+  std::fputc('\n', ed.io.out);
+}
+
 }  // namespace
 
 Flow StartUp(Editor& ed, int argc, char** argv) {
@@ -39,6 +60,7 @@ Flow StartUp(Editor& ed, int argc, char** argv) {
   }
   std::fputs(kBanner, ed.io.out);
   ed.file_name.clear();
+  ed.disk = {};
   Settings& s = ed.settings;
   s.launch = {};
   s.keys = DefaultKeys();
@@ -76,7 +98,7 @@ Flow StartUp(Editor& ed, int argc, char** argv) {
       return Flow::kFatal;
     }
     ed.file_name = name;
-    switch (Open(name, ed.grid, ed.io, *ed.fs)) {
+    switch (Open(name, ed.grid, ed.io, *ed.fs, ed.disk)) {
       case OpenResult::kDeclined:
         return Flow::kFatal;
       case OpenResult::kRefused:
@@ -89,14 +111,14 @@ Flow StartUp(Editor& ed, int argc, char** argv) {
         break;
     }
   }
-  // Work kept by an earlier session that ended without quitting may be waiting there.
-  const bool named = argc > 1 && argv[1][0] != '\0';
-  const std::string emergency = named ? std::string(argv[1]) + ".save" : "brenik.save";
-  struct stat info = {};
-  if (ed.fs->Lstat(emergency.c_str(), &info) == 0) {
-    std::fprintf(ed.io.out, "An earlier session left unsaved work in %s\n",
-                 Shown(emergency.c_str()).c_str());
+  const std::string named = argc > 1 ? argv[1] : "";
+  // A save that was killed halfway leaves its temporary file to whoever comes next.
+  RemoveStaleTemporaries(".", *ed.fs);
+  if (!named.empty() && DirectoryOf(named) != ".") {
+    RemoveStaleTemporaries(DirectoryOf(named), *ed.fs);
   }
+  // Work kept by an earlier session that ended without quitting may be waiting there.
+  NameEmergencyFiles(named, ed);
   ed.line = 0;
   ed.column = 0;
   ed.line_lock = false;

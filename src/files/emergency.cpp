@@ -1,17 +1,24 @@
 #include "files/emergency.h"
 
 #include <fcntl.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <tuple>
 
 #include "files/format.h"
+#include "files/paths.h"
 
 namespace brenik {
 
 namespace {
 
 constexpr int kMaxSuffix = 999;
+constexpr int kUniqueAttempts = 100;
+constexpr const char* kUnnamed = "brenik";
 
 // Writes lines 0 .. last in the save format through a fixed buffer: the last resort must not
 // depend on memory that may be what ran out.
@@ -32,22 +39,22 @@ bool WriteNew(const char* name, const LineGrid& grid, int last, FileSystem& fs) 
   ok = fs.Close(fd) == 0 && ok;
   if (!ok) {
     fs.Unlink(name);
-    // Writing failed in this directory: the next numbered name would fail the same way.
+    // Writing failed in this folder: the next name there would fail the same way.
     errno = EIO;
   }
   return ok;
 }
 
 // Tries base, base.1, base.2, ...; stops at the first error other than "exists".
-bool WriteFirstFree(const char* base, const LineGrid& grid, int last, FileSystem& fs, char* written,
-                    std::size_t size) {
+bool WriteFirstFree(const char* base, const LineGrid& grid, int last, FileSystem& fs,
+                    EmergencyName& written) {
   for (int n = 0; n <= kMaxSuffix; ++n) {
-    const int length = n == 0 ? std::snprintf(written, size, "%s", base)
-                              : std::snprintf(written, size, "%s.%d", base, n);
-    if (length < 0 || static_cast<std::size_t>(length) >= size) {
+    const int length = n == 0 ? std::snprintf(written.text, sizeof written.text, "%s", base)
+                              : std::snprintf(written.text, sizeof written.text, "%s.%d", base, n);
+    if (length < 0 || static_cast<std::size_t>(length) >= sizeof written.text) {
       return false;
     }
-    if (WriteNew(written, grid, last, fs)) {
+    if (WriteNew(written.text, grid, last, fs)) {
       return true;
     }
     if (errno != EEXIST) {
@@ -55,6 +62,47 @@ bool WriteFirstFree(const char* base, const LineGrid& grid, int last, FileSystem
     }
   }
   return false;
+}
+
+// Tries fresh names in a folder, which others cannot all have taken before: every numbered
+// name can be, by anyone who may write the folder.
+bool WriteUnique(const char* folder, const char* base, unsigned long long seed,
+                 const LineGrid& grid, int last, FileSystem& fs, EmergencyName& written) {
+  const bool here = std::strcmp(folder, ".") == 0;
+  for (int attempt = 0; attempt < kUniqueAttempts; ++attempt) {
+    char suffix[9];
+    UniqueSuffix(seed, attempt, suffix);
+    const int length =
+        here ? std::snprintf(written.text, sizeof written.text, "%s.save-%s", base, suffix)
+             : std::snprintf(written.text, sizeof written.text, "%s/%s.save-%s", folder, base,
+                             suffix);
+    if (length < 0 || static_cast<std::size_t>(length) >= sizeof written.text) {
+      return false;
+    }
+    if (WriteNew(written.text, grid, last, fs)) {
+      return true;
+    }
+    if (errno != EEXIST) {
+      return false;
+    }
+  }
+  return false;
+}
+
+// The number of a numbered emergency name, base.save.N: 0 for base.save itself, none otherwise.
+std::optional<int> NumberOf(const std::string& name, const std::string& stem) {
+  if (name.compare(0, stem.size(), stem) != 0) {
+    return std::nullopt;
+  }
+  const std::string rest = name.substr(stem.size());
+  if (rest.empty()) {
+    return 0;
+  }
+  if (rest.size() < 2 || rest.size() > 4 || rest[0] != '.' || rest[1] == '0' ||
+      rest.find_first_not_of("0123456789", 1) != std::string::npos) {
+    return std::nullopt;
+  }
+  return std::atoi(rest.c_str() + 1);
 }
 
 }  // namespace
@@ -67,14 +115,92 @@ std::optional<EmergencyName> EmergencySave(const std::string& file_name, const L
     char base[kNameLimit + sizeof ".save"];
     const int length = std::snprintf(base, sizeof base, "%s.save", file_name.c_str());
     if (length > 0 && static_cast<std::size_t>(length) < sizeof base &&
-        WriteFirstFree(base, grid, last, fs, written.text, sizeof written.text)) {
+        WriteFirstFree(base, grid, last, fs, written)) {
       return written;
     }
   }
-  if (WriteFirstFree("brenik.save", grid, last, fs, written.text, sizeof written.text)) {
+  if (WriteFirstFree("brenik.save", grid, last, fs, written)) {
     return written;
   }
+  const char* slash = std::strrchr(file_name.c_str(), '/');
+  const char* base = slash != nullptr ? slash + 1 : file_name.c_str();
+  base = base[0] != '\0' ? base : kUnnamed;
+  const unsigned long long seed = UniqueSeed();
+  for (const char* folder : {".", fs.HomeFolder(), fs.TempFolder()}) {
+    if (folder != nullptr && WriteUnique(folder, base, seed, grid, last, fs, written)) {
+      return written;
+    }
+  }
   return std::nullopt;
+}
+
+bool RescueDocument(const std::string& file_name, const LineGrid& grid, FileSystem& fs,
+                    std::FILE* out) {
+  const std::optional<EmergencyName> written = EmergencySave(file_name, grid, fs);
+  if (written) {
+    std::fprintf(out, "Unsaved changes were written to %s\n", Shown(written->text).c_str());
+  } else {
+    std::fputs("The unsaved changes could not be written anywhere\n", out);
+  }
+  return written.has_value();
+}
+
+std::vector<std::string> FindEmergencyFiles(const std::string& file_name, FileSystem& fs) {
+  std::string base = BaseOf(file_name);
+  base = base.empty() ? kUnnamed : base;
+  const std::string unique = base + ".save-";
+  // The numbered names are in the document's folder, the unique ones in the working, home and
+  // temporary folders; each folder is listed once, whatever it holds.
+  struct Place {
+    std::string folder;
+    bool numbered;
+    bool unique;
+  };
+  std::vector<Place> places = {{file_name.empty() ? "." : DirectoryOf(file_name), true, false}};
+  for (const char* folder : {".", fs.HomeFolder(), fs.TempFolder()}) {
+    const auto same = [&](const Place& p) { return folder != nullptr && p.folder == folder; };
+    if (const auto known = std::find_if(places.begin(), places.end(), same);
+        known != places.end()) {
+      known->unique = true;
+    } else if (folder != nullptr) {
+      places.push_back({folder, false, true});
+    }
+  }
+  // Sorted by folder, then by number for the numbered names and by name for the unique ones.
+  std::vector<std::tuple<std::size_t, int, std::string>> found;
+  std::vector<std::pair<dev_t, ino_t>> seen;
+  for (std::size_t rank = 0; rank < places.size(); ++rank) {
+    const Place& place = places[rank];
+    std::vector<std::string> names;
+    if (!fs.ListFolder(place.folder.c_str(), names)) {
+      continue;
+    }
+    for (const std::string& name : names) {
+      std::optional<int> number = place.numbered ? NumberOf(name, base + ".save") : std::nullopt;
+      if (!number && place.unique && name.compare(0, unique.size(), unique) == 0 &&
+          IsUniqueSuffix(name.substr(unique.size()))) {
+        number = kMaxSuffix + 1;  // after the numbered names of the same folder
+      }
+      const std::string path = InFolder(place.folder, name);
+      struct stat info = {};
+      if (!number || fs.Lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+          info.st_uid != geteuid()) {
+        continue;
+      }
+      // The home or the temporary folder may be the working folder under another name.
+      const std::pair<dev_t, ino_t> id{info.st_dev, info.st_ino};
+      if (std::find(seen.begin(), seen.end(), id) == seen.end()) {
+        seen.push_back(id);
+        found.emplace_back(rank, *number, path);
+      }
+    }
+  }
+  std::sort(found.begin(), found.end());
+  std::vector<std::string> paths;
+  for (const auto& [rank, number, path] : found) {
+    paths.push_back(path);
+  }
+  return paths;
 }
 
 }  // namespace brenik

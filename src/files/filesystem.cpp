@@ -1,22 +1,29 @@
 #include "files/filesystem.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "term/signals.h"
 
 namespace brenik {
 
 namespace {
 
-// Repeats a transfer that a signal interrupted before it moved anything.
+// Repeats a transfer that a signal interrupted before it moved anything, unless the signal
+// asks the editor to end: a write to a pipe nobody reads would otherwise wait for ever.
 template <typename Transfer>
 ssize_t Uninterrupted(Transfer transfer) {
   ssize_t moved;
   do {
     moved = transfer();
-  } while (moved < 0 && errno == EINTR);
+  } while (moved < 0 && errno == EINTR && PendingSignal() == 0);
   return moved;
 }
 
@@ -34,6 +41,11 @@ bool WriteAll(FileSystem& fs, int fd, const char* data, std::size_t size) {
     }
     data += put;
     size -= static_cast<std::size_t>(put);
+    // A write cut short by a signal that ends the editor: the next one could wait for ever.
+    if (size > 0 && PendingSignal() != 0) {
+      errno = EINTR;
+      return false;
+    }
   }
   return true;
 }
@@ -71,6 +83,36 @@ int PosixFileSystem::Rename(const char* from, const char* to) { return ::rename(
 int PosixFileSystem::Unlink(const char* path) { return ::unlink(path); }
 int PosixFileSystem::Fchmod(int fd, mode_t mode) { return ::fchmod(fd, mode); }
 int PosixFileSystem::Fchown(int fd, uid_t owner, gid_t group) { return ::fchown(fd, owner, group); }
+int PosixFileSystem::Reserve(int fd, off_t size) {
+  const int error = posix_fallocate(fd, 0, size);
+  errno = error;
+  return error == 0 ? 0 : -1;
+}
+
+int PosixFileSystem::Ftruncate(int fd, off_t size) { return ::ftruncate(fd, size); }
+int PosixFileSystem::Flock(int fd, int operation) { return ::flock(fd, operation); }
+
+bool PosixFileSystem::ListFolder(const char* path, std::vector<std::string>& names) {
+  DIR* folder = opendir(path);
+  if (folder == nullptr) {
+    return false;
+  }
+  while (const dirent* entry = readdir(folder)) {
+    if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
+      names.emplace_back(entry->d_name);
+    }
+  }
+  closedir(folder);
+  return true;
+}
+
+const char* PosixFileSystem::HomeFolder() {
+  const char* home = std::getenv("HOME");
+  return home != nullptr && home[0] == '/' ? home : nullptr;
+}
+
+const char* PosixFileSystem::TempFolder() { return "/tmp"; }
+
 int PosixFileSystem::System(const char* command) {
   // As for any job in the foreground, a Ctrl-C meant for the command does not end the editor.
   struct sigaction ignore = {};

@@ -7,6 +7,8 @@
 #include <csignal>
 #include <cstddef>
 #include <iterator>
+#include <string>
+#include <vector>
 
 namespace brenik {
 
@@ -28,12 +30,22 @@ class FileSystem {
   virtual int Unlink(const char* path) = 0;
   virtual int Fchmod(int fd, mode_t mode) = 0;
   virtual int Fchown(int fd, uid_t owner, gid_t group) = 0;
+  /// posix_fallocate over [0, size), but -1 with errno set on failure, as the others.
+  virtual int Reserve(int fd, off_t size) = 0;
+  virtual int Ftruncate(int fd, off_t size) = 0;
+  virtual int Flock(int fd, int operation) = 0;
+  /// The names in a directory, "." and ".." left out; false with errno set.
+  virtual bool ListFolder(const char* path, std::vector<std::string>& names) = 0;
+  /// Where unsaved work may go when neither the document's folder nor the working one takes
+  /// it: the user's home folder and the system's temporary folder; null when there is none.
+  virtual const char* HomeFolder() = 0;
+  virtual const char* TempFolder() = 0;
   /// Runs a command line through the system shell and waits; returns its wait status.
   virtual int System(const char* command) = 0;
 };
 
 /// Writes all `size` bytes, retrying short writes; false with errno set (EIO for a write that
-/// moves nothing).
+/// moves nothing, EINTR when a signal that ends the editor cut a write short).
 [[nodiscard]] bool WriteAll(FileSystem& fs, int fd, const char* data, std::size_t size);
 
 /// The real operating system.
@@ -54,6 +66,12 @@ class PosixFileSystem : public FileSystem {
   int Unlink(const char* path) override;
   int Fchmod(int fd, mode_t mode) override;
   int Fchown(int fd, uid_t owner, gid_t group) override;
+  int Reserve(int fd, off_t size) override;
+  int Ftruncate(int fd, off_t size) override;
+  int Flock(int fd, int operation) override;
+  bool ListFolder(const char* path, std::vector<std::string>& names) override;
+  const char* HomeFolder() override;
+  const char* TempFolder() override;
   int System(const char* command) override;
 
  private:

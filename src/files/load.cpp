@@ -20,6 +20,7 @@ struct FileText {
   ReadOutcome outcome = ReadOutcome::kRefused;
   TextBuffer data = nullptr;
   std::size_t size = 0;
+  struct stat info = {};
 };
 
 FileText Refuse(const std::string& path, int error, std::FILE* out) {
@@ -99,17 +100,19 @@ FileText ReadFileText(const std::string& path, FileSystem& fs, std::FILE* out) {
     return Refuse(path, error, out);
   }
   text.outcome = ReadOutcome::kRead;
+  text.info = info;
   return text;
 }
 
 }  // namespace
 
-OpenResult Open(const std::string& path, LineGrid& grid, Io& io, FileSystem& fs) {
+OpenResult Open(const std::string& path, LineGrid& grid, Io& io, FileSystem& fs, FileStamp& stamp) {
   const FileText text = ReadFileText(path, fs, io.out);
   switch (text.outcome) {
     case ReadOutcome::kRead:
       break;
     case ReadOutcome::kNotFound:
+      stamp = FileStamp::Absent();
       return OpenResult::kNotFound;
     case ReadOutcome::kRefused:
       return OpenResult::kRefused;
@@ -123,6 +126,7 @@ OpenResult Open(const std::string& path, LineGrid& grid, Io& io, FileSystem& fs)
   }
   switch (ParseLines(text.data.get(), size, grid, io)) {
     case ParseResult::kPlaced:
+      stamp = FileStamp::Of(text.info);
       return OpenResult::kLoaded;
     case ParseResult::kDeclined:
       return OpenResult::kDeclined;

@@ -6,6 +6,7 @@
 
 #include "buffer/grid.h"
 #include "files/filesystem.h"
+#include "files/stamp.h"
 #include "term/io.h"
 
 namespace brenik {
@@ -18,6 +19,9 @@ enum class OpenResult {
 };
 
 /// Loads the file `path` into the grid; prints what it opened, and why when it did not.
-[[nodiscard]] OpenResult Open(const std::string& path, LineGrid& grid, Io& io, FileSystem& fs);
+/// `stamp` receives what the file looked like when loaded, or that there was none; it is left
+/// alone when the result is kRefused or kDeclined.
+[[nodiscard]] OpenResult Open(const std::string& path, LineGrid& grid, Io& io, FileSystem& fs,
+                              FileStamp& stamp);
 
 }  // namespace brenik

@@ -6,17 +6,30 @@
 #include <string>
 
 #include "files/filesystem.h"
+#include "files/stamp.h"
 
 namespace brenik {
 
+enum class Replaced {
+  kDone,     // the file holds the new text; `stamp` describes it
+  kFailed,   // the old file is as it was; a line named the file and the reason
+  kDamaged,  // a write in place failed halfway: a line said the file on disk is damaged
+};
+
 /// Replaces the file `name` by `size` bytes through a synced temporary file and a rename,
-/// following symbolic links and keeping mode and owner; writes in place only when the file
-/// has other hard links, is not a regular file, or its directory refuses a new file.
-/// False after printing one message naming `name` and the reason; no temporary file remains.
-[[nodiscard]] bool WriteFileSafely(const std::string& name, const char* data, std::size_t size,
-                                   FileSystem& fs, std::FILE* out);
+/// following symbolic links (but not another user's in a shared sticky folder) and keeping
+/// mode and owner. Writes in place when the file has other hard links, is not a regular file,
+/// or its folder refuses a new file or the rename; room for the new text is reserved first,
+/// so that a full disk, a quota or a size limit fails before the old text is touched. No
+/// temporary file remains.
+[[nodiscard]] Replaced WriteFileSafely(const std::string& name, const char* data, std::size_t size,
+                                       FileSystem& fs, std::FILE* out, FileStamp& stamp);
 
 /// Prints the one line that says a save to `name` failed, and the reason `error` names.
 void ReportSaveFailure(const std::string& name, int error, std::FILE* out);
+
+/// Removes from `folder` the temporary files of saves whose session no longer runs; one that a
+/// running session still writes is locked, and stays.
+void RemoveStaleTemporaries(const std::string& folder, FileSystem& fs);
 
 }  // namespace brenik

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <optional>
 
+#include "files/emergency.h"
 #include "files/format.h"
 #include "files/replace.h"
 #include "files/text.h"
@@ -49,9 +50,33 @@ std::optional<std::string> AskName(const char* prompt, Io& io) {
   return std::string(answer);
 }
 
+// True when the file under `name` may be replaced: it is as it was last loaded or saved, or
+// the user answers "o" to the one line that says it is not.
+bool MayReplace(const std::string& name, const FileStamp& stamp, Io& io, FileSystem& fs) {
+  if (!stamp.known) {
+    return true;
+  }
+  struct stat info = {};
+  const FileStamp now =
+      fs.Stat(name.c_str(), &info) == 0 ? FileStamp::Of(info) : FileStamp::Absent();
+  if (now.Matches(stamp)) {
+    return true;
+  }
+  std::fprintf(io.out,
+               stamp.exists && !now.exists
+                   ? "%s was removed since it was loaded or saved; enter 'o' to write it again\n"
+                   : "%s changed on disk since it was loaded or saved; enter 'o' to overwrite "
+                     "it\n",
+               Shown(name.c_str()).c_str());
+  char answer[kShortLimit + 1];
+  return Answered(io, ReadLine(io, answer, kShortLimit), answer, "o");
+}
+
 }  // namespace
 
-SaveResult Save(std::string& file_name, const LineGrid& grid, Io& io, FileSystem& fs) {
+SaveResult Save(std::string& file_name, FileStamp& stamp, const LineGrid& grid, Io& io,
+                FileSystem& fs) {
+  const bool asked = file_name.empty();
   while (file_name.empty()) {
     const std::optional<std::string> name = AskName("Enter a filename to save to\n", io);
     if (!name) {
@@ -59,16 +84,33 @@ SaveResult Save(std::string& file_name, const LineGrid& grid, Io& io, FileSystem
     }
     file_name = *name;
   }
+  if (!asked && !MayReplace(file_name, stamp, io, fs)) {
+    return SaveResult::kCancelled;
+  }
+  Replaced replaced = Replaced::kFailed;
   const SaveText text = JoinLines(grid);
+  FileStamp written;
   if (!text.data) {
     ReportSaveFailure(file_name, errno, io.out);
-    return SaveResult::kFailed;
+  } else {
+    replaced = WriteFileSafely(file_name, text.data.get(), text.size, fs, io.out, written);
   }
-  if (!WriteFileSafely(file_name, text.data.get(), text.size, fs, io.out)) {
-    return SaveResult::kFailed;
+  if (replaced == Replaced::kDone) {
+    stamp = written;
+    std::fprintf(io.out, "Saved to %s\n", Shown(file_name.c_str()).c_str());
+    return SaveResult::kSaved;
   }
-  std::fprintf(io.out, "Saved to %s\n", Shown(file_name.c_str()).c_str());
-  return SaveResult::kSaved;
+  if (replaced == Replaced::kDamaged) {
+    // The damaged file may be all that is left of the text outside the editor.
+    static_cast<void>(RescueDocument(file_name, grid, fs, io.out));
+    // The editor itself changed the file: a second try need not ask about that.
+    struct stat info = {};
+    stamp = fs.Stat(file_name.c_str(), &info) == 0 ? FileStamp::Of(info) : FileStamp::Absent();
+  }
+  if (asked) {
+    file_name.clear();
+  }
+  return SaveResult::kFailed;
 }
 
 std::optional<std::string> DefineSaveName(Io& io, FileSystem& fs) {

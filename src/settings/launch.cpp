@@ -23,8 +23,8 @@ void SetCommand(Launch& launch, Io& io) {
   launch.confirmed = true;
 }
 
-SaveResult CommandExec(Launch& launch, std::string& file_name, LineGrid& grid, Io& io,
-                       FileSystem& fs) {
+SaveResult CommandExec(Launch& launch, std::string& file_name, FileStamp& stamp,
+                       const LineGrid& grid, Io& io, FileSystem& fs) {
   if (launch.command.empty()) {
     SetCommand(launch, io);
     if (launch.command.empty()) {
@@ -40,7 +40,7 @@ SaveResult CommandExec(Launch& launch, std::string& file_name, LineGrid& grid, I
     }
     launch.confirmed = true;
   }
-  const SaveResult saved = Save(file_name, grid, io, fs);
+  const SaveResult saved = Save(file_name, stamp, grid, io, fs);
   if (saved != SaveResult::kSaved) {
     return saved;
   }

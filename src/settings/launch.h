@@ -15,9 +15,9 @@ namespace brenik {
 /// is then confirmed; an answer too long is refused and the command kept.
 void SetCommand(Launch& launch, Io& io);
 
-/// Saves, then runs the launch command; a command from the settings file must first be
-/// confirmed. The save's result; kCancelled when nothing was saved or run.
-[[nodiscard]] SaveResult CommandExec(Launch& launch, std::string& file_name, LineGrid& grid, Io& io,
-                                     FileSystem& fs);
+/// Saves (see Save), then runs the launch command; a command from the settings file must first
+/// be confirmed. The save's result; kCancelled when nothing was saved or run.
+[[nodiscard]] SaveResult CommandExec(Launch& launch, std::string& file_name, FileStamp& stamp,
+                                     const LineGrid& grid, Io& io, FileSystem& fs);
 
 }  // namespace brenik
