@@ -2,6 +2,8 @@
 // only where a test asks for it.
 #pragma once
 
+#include <fcntl.h>
+
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -13,6 +15,8 @@ namespace brenik::testing {
 
 class FaultyFs : public PosixFileSystem {
  public:
+  /// The calls that can be made to fail. The journal's own writes and syncs are counted apart,
+  /// as kJournal, so that the saves' calls keep their numbers.
   enum Call {
     kOpen,
     kRead,
@@ -25,6 +29,7 @@ class FaultyFs : public PosixFileSystem {
     kFchown,
     kReserve,
     kTruncate,
+    kJournal,
     kEnd
   };
 
@@ -38,6 +43,11 @@ class FaultyFs : public PosixFileSystem {
   std::string log;
 
   int Open(const char* path, int flags, mode_t mode) override {
+    if (std::strstr(path, "brenik-journal") != nullptr) {
+      const int fd = Refused(kEnd, path) ? -1 : PosixFileSystem::Open(path, flags, mode);
+      journal_fd_ = (flags & O_ACCMODE) == O_WRONLY ? fd : journal_fd_;
+      return fd;
+    }
     Note("open " + std::string(std::strstr(path, ".brenik-save-") ? "temp" : path));
     return Refused(kOpen, path) ? -1 : PosixFileSystem::Open(path, flags, mode);
   }
@@ -45,13 +55,21 @@ class FaultyFs : public PosixFileSystem {
     return Refused(kRead) ? (errno != 0 ? -1 : 0) : PosixFileSystem::Read(fd, buffer, size);
   }
   ssize_t Write(int fd, const void* buffer, std::size_t size) override {
+    if (fd == journal_fd_) {
+      return Refused(kJournal) ? -1 : PosixFileSystem::Write(fd, buffer, size);
+    }
     Note("write");
     return Refused(kWrite) ? (errno != 0 ? -1 : 0)
                            : PosixFileSystem::Write(fd, buffer, std::min(size, write_limit));
   }
   int Fsync(int) override { return Note("fsync"), Refused(kFsync) ? -1 : 0; }
+  int Fdatasync(int fd) override { return Refused(kJournal) ? -1 : PosixFileSystem::Fdatasync(fd); }
   int Close(int fd) override {
     const int closed = PosixFileSystem::Close(fd);
+    if (fd == journal_fd_) {
+      journal_fd_ = -1;
+      return closed;
+    }
     return Refused(kClose) ? -1 : closed;
   }
   int Stat(const char* path, struct stat* info) override {
@@ -104,6 +122,7 @@ class FaultyFs : public PosixFileSystem {
     int error = 0;
   };
   Planned fail_[kEnd];
+  int journal_fd_ = -1;
   int count_[kEnd] = {};
 };
 

@@ -127,6 +127,19 @@ void Clear(int line, LineGrid& grid) {
   }
 }
 
+void SetText(int line, const char* text, std::size_t length, LineGrid& grid) {
+  if (length == 0) {
+    Clear(line, grid);
+    return;
+  }
+  char* slot = grid.WriteSlot(line);
+  const std::size_t old_length = strnlen(slot, static_cast<std::size_t>(grid.lsize()));
+  std::memcpy(slot, text, length);
+  if (old_length > length) {
+    std::memset(slot + length, 0, old_length - length);
+  }
+}
+
 void CopyText(const char* from, char* to, int lsize) {
   const std::size_t length = strnlen(from, static_cast<std::size_t>(lsize));
   const std::size_t old_length = strnlen(to, static_cast<std::size_t>(lsize));

@@ -76,6 +76,8 @@ void CopyText(const char* from, char* to, int lsize);
 
 /// Empties a slot: every byte zero.
 void Clear(int line, LineGrid& grid);
+/// Gives a line the text of `length` bytes, none of them zero, at most lsize - 1.
+void SetText(int line, const char* text, std::size_t length, LineGrid& grid);
 /// The destination receives the source's text, then the source is emptied; same line: unchanged.
 void Move(int source, int destination, LineGrid& grid);
 /// The destination receives the source's text.

@@ -41,6 +41,7 @@ void Record(Editor& ed, UndoMode mode, int first, int second = 0) {
   ed.undo.first = first;
   ed.undo.second = second;
   ed.modified = true;
+  NoteInJournal(mode, first, second, false, ed.grid, ed.journal);
 }
 
 void SaveLineForUndo(Editor& ed) { StoreUndo(ed.undo, ed.line, ed.grid); }
@@ -251,9 +252,12 @@ Flow TrimWrap(Editor& ed) {
 }
 
 Flow UndoEdit(Editor& ed) {
+  const UndoMode mode = ed.undo.mode;
+  const int second = ed.undo.second;
   if (const std::optional<int> line = ApplyUndo(ed.undo, ed.grid)) {
     ed.line = *line;
     ed.modified = true;
+    NoteInJournal(mode, *line, second, true, ed.grid, ed.journal);
   }
   return Flow::kContinue;
 }

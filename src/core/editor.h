@@ -7,6 +7,7 @@
 #include "buffer/grid.h"
 #include "core/undo.h"
 #include "files/filesystem.h"
+#include "files/journal.h"
 #include "files/stamp.h"
 #include "settings/settings.h"
 #include "term/io.h"
@@ -18,6 +19,7 @@ enum class Flow {
   kContinue,  // read the next input
   kQuit,      // the user confirmed quitting
   kFatal,     // end with status 1
+  kMisused,   // the command line was wrong: end with status 2
 };
 
 struct Editor {
@@ -25,6 +27,7 @@ struct Editor {
   Settings settings;
   LineGrid grid;
   Undo undo;
+  Journal journal;
   FileSystem* fs = nullptr;
 
   int line = 0;    // cursor line, 0 .. lines - 1

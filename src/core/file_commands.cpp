@@ -13,9 +13,12 @@ namespace brenik {
 
 namespace {
 
+// After a save the file holds the document: nothing is unsaved, and the journal starts anew.
 Flow NoteSave(Editor& ed, SaveResult result) {
   if (result == SaveResult::kSaved) {
     ed.modified = false;
+    ed.journal.Follow(ed.file_name);
+    ed.journal.Rebase(ed.file_name, ed.disk);
   }
   return Flow::kContinue;
 }
@@ -30,12 +33,12 @@ Flow SavePrompt(Editor& ed) {
   // The document takes the new name only once the file holds it, so a failed save leaves the
   // old name, and with it the place of a later emergency file. The same name keeps its stamp.
   FileStamp stamp = *name == ed.file_name ? ed.disk : FileStamp{};
-  if (Save(*name, stamp, ed.grid, ed.io, *ed.fs) == SaveResult::kSaved) {
+  const SaveResult result = Save(*name, stamp, ed.grid, ed.io, *ed.fs);
+  if (result == SaveResult::kSaved) {
     ed.file_name = *name;
     ed.disk = stamp;
-    ed.modified = false;
   }
-  return Flow::kContinue;
+  return NoteSave(ed, result);
 }
 
 Flow SaveOverwrite(Editor& ed) {
@@ -55,15 +58,17 @@ Flow OpenFile(Editor& ed) {
   if (std::strcmp(answer, "s") == 0) {
     const std::string name_before = ed.file_name;
     // Opening after a save that did not happen would discard the very text it was for.
-    if (Save(ed.file_name, ed.disk, ed.grid, ed.io, *ed.fs) != SaveResult::kSaved) {
+    const SaveResult saved = Save(ed.file_name, ed.disk, ed.grid, ed.io, *ed.fs);
+    NoteSave(ed, saved);
+    if (saved != SaveResult::kSaved) {
       return Flow::kContinue;
     }
-    ed.modified = false;
     std::fputs("Next, enter a new filename to open\n", ed.io.out);
     const Line line = ReadWhole(ed.io, answer, kNameLimit);
     if (line == Line::kLong) {
       ed.file_name = name_before;
       ed.disk = {};
+      ed.journal.Follow(ed.file_name);
     }
     if (!Fits(line)) {
       return Flow::kContinue;
@@ -74,6 +79,8 @@ Flow OpenFile(Editor& ed) {
     case OpenResult::kLoaded:
       ed.modified = false;
       ed.file_name = path;
+      ed.journal.Follow(path);
+      ed.journal.Rebase(path, ed.disk);
       // The record holds a line of the document that is gone; the clip memory stays, so that
       // text can be carried from one file to another.
       ed.undo.mode = UndoMode::kNone;
@@ -81,6 +88,7 @@ Flow OpenFile(Editor& ed) {
     case OpenResult::kNotFound:
       // The first save then creates the file that was asked for.
       ed.file_name = path;
+      ed.journal.Follow(path);
       break;
     case OpenResult::kDeclined:
       std::fprintf(ed.io.out, "File %s was not opened\n", Shown(path.c_str()).c_str());

@@ -49,10 +49,15 @@ namespace {
 // The editor ends without the quit confirmation: unsaved work goes to an emergency file.
 int EndAbruptly(Editor& ed, int clean_status) {
   if (!ed.modified) {
+    ed.journal.Close();
     return clean_status;
   }
   std::fputc('\n', ed.io.out);
-  static_cast<void>(RescueDocument(ed.file_name, ed.grid, *ed.fs, ed.io.out));
+  // Without an emergency file the journal is all that is left of the work: it stays for the
+  // next session to rebuild.
+  if (RescueDocument(ed.file_name, ed.grid, *ed.fs, ed.io.out)) {
+    ed.journal.Close();
+  }
   return 1;
 }
 
@@ -78,6 +83,7 @@ int RunEditor(Editor& ed) {
     }
     const Flow flow = RunCommand(ed, input);
     if (flow == Flow::kQuit) {
+      ed.journal.Close();  // quitting gives the changes up
       return 0;
     }
     if (ed.io.ended) {

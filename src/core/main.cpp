@@ -44,10 +44,13 @@ int main(int argc, char** argv) {
   brenik::Editor ed;
   ed.io.in = STDIN_FILENO;
   ed.io.out = stdout;
+  ed.io.err = stderr;
   ed.fs = &fs;
   switch (brenik::StartUp(ed, argc, argv)) {
     case brenik::Flow::kFatal:
       return 1;
+    case brenik::Flow::kMisused:
+      return 2;
     case brenik::Flow::kQuit:
       return std::fflush(stdout) == 0 ? 0 : 1;
     case brenik::Flow::kContinue:

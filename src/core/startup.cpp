@@ -7,6 +7,7 @@
 #include "files/emergency.h"
 #include "files/load.h"
 #include "files/paths.h"
+#include "files/recover.h"
 #include "files/replace.h"
 #include "settings/rc.h"
 
@@ -16,12 +17,55 @@ namespace {
 
 constexpr const char* kBanner = "\nBrenik 1.03.2 by the Brenik developers\n";
 constexpr const char* kUsage =
-    "Usage: brenik [FILE]\n"
+    "Usage: brenik [OPTION]... [FILE]\n"
     "Edit FILE, a plain text file, one line at a time; 'h' in the editor lists the keys.\n"
     "The settings are read from .brenik_rc in the current folder, which is made when missing.\n"
-    "  --help     show this and exit\n"
-    "  --version  show the version and exit\n"
-    "A file named like an option is reached as ./--help. The manual page has the rest.\n";
+    "  -h, --help        show this and exit\n"
+    "  -V, --version     show the version and exit\n"
+    "      --no-journal  keep no journal of the changes (nothing to recover after a crash)\n"
+    "  --                end the options: a FILE that begins with '-' may follow\n"
+    "The manual page has the rest.\n";
+
+// What the command line asks for.
+struct Arguments {
+  enum class Action { kEdit, kHelp, kVersion, kWrong } action = Action::kEdit;
+  const char* file = nullptr;  // none: start without a file
+  bool journal = true;
+};
+
+// Options first or anywhere, as other tools take them; "--" ends them, and "-" alone is a
+// file's name. The first mistake is told on the error stream with the usage.
+Arguments ParseArguments(int argc, char** argv, std::FILE* err) {
+  Arguments args;
+  bool options = true;
+  for (int k = 1; k < argc; ++k) {
+    const char* arg = argv[k];
+    const bool option = options && arg[0] == '-' && arg[1] != '\0';
+    if (option && std::strcmp(arg, "--") == 0) {
+      options = false;
+    } else if (option && (std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--help") == 0)) {
+      args.action = Arguments::Action::kHelp;
+      return args;
+    } else if (option && (std::strcmp(arg, "-V") == 0 || std::strcmp(arg, "--version") == 0)) {
+      args.action = Arguments::Action::kVersion;
+      return args;
+    } else if (option && std::strcmp(arg, "--no-journal") == 0) {
+      args.journal = false;
+    } else if (option) {
+      std::fprintf(err, "brenik: unknown option '%s'\n%s", Shown(arg).c_str(), kUsage);
+      args.action = Arguments::Action::kWrong;
+      return args;
+    } else if (args.file != nullptr) {
+      std::fprintf(err, "brenik: only one file can be edited at a time ('%s' and '%s')\n%s",
+                   Shown(args.file).c_str(), Shown(arg).c_str(), kUsage);
+      args.action = Arguments::Action::kWrong;
+      return args;
+    } else {
+      args.file = arg;
+    }
+  }
+  return args;
+}
 
 void Allocate(std::vector<char>& buffer, int size) {
   buffer.assign(static_cast<std::size_t>(size), '\0');
@@ -48,15 +92,18 @@ void NameEmergencyFiles(const std::string& file_name, Editor& ed) {
 }  // namespace
 
 Flow StartUp(Editor& ed, int argc, char** argv) {
-  // Only these exact words are options; every other first argument names a file, and a file
-  // named like an option is reached as ./--help.
-  if (argc > 1 && std::strcmp(argv[1], "--help") == 0) {
-    std::fputs(kUsage, ed.io.out);
-    return Flow::kQuit;
-  }
-  if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
-    std::fputs("Brenik 1.03.2\n", ed.io.out);
-    return Flow::kQuit;
+  const Arguments args = ParseArguments(argc, argv, ed.io.err != nullptr ? ed.io.err : ed.io.out);
+  switch (args.action) {
+    case Arguments::Action::kHelp:
+      std::fputs(kUsage, ed.io.out);
+      return Flow::kQuit;
+    case Arguments::Action::kVersion:
+      std::fputs("Brenik 1.03.2\n", ed.io.out);
+      return Flow::kQuit;
+    case Arguments::Action::kWrong:
+      return Flow::kMisused;
+    case Arguments::Action::kEdit:
+      break;
   }
   std::fputs(kBanner, ed.io.out);
   ed.file_name.clear();
@@ -90,15 +137,15 @@ Flow StartUp(Editor& ed, int argc, char** argv) {
     return Flow::kFatal;
   }
 
-  if (argc > 1) {
-    const char* name = argv[1];
+  const std::string named = args.file != nullptr ? args.file : "";
+  if (args.file != nullptr) {
     // A shortened name could name some other file, so a long one is refused whole.
-    if (std::strlen(name) > static_cast<std::size_t>(kNameLimit)) {
+    if (named.size() > static_cast<std::size_t>(kNameLimit)) {
       std::fprintf(ed.io.out, "File name is longer than %i characters\n", kNameLimit);
       return Flow::kFatal;
     }
-    ed.file_name = name;
-    switch (Open(name, ed.grid, ed.io, *ed.fs, ed.disk)) {
+    ed.file_name = named;
+    switch (Open(named, ed.grid, ed.io, *ed.fs, ed.disk)) {
       case OpenResult::kDeclined:
         return Flow::kFatal;
       case OpenResult::kRefused:
@@ -111,13 +158,19 @@ Flow StartUp(Editor& ed, int argc, char** argv) {
         break;
     }
   }
-  const std::string named = argc > 1 ? argv[1] : "";
+  // The journal starts from what was loaded, or from an empty document.
+  ed.journal.Configure(*ed.fs, ed.io.out, s.lines, s.lsize, args.journal);
+  ed.journal.Follow(ed.file_name);
+  ed.journal.Rebase(ed.disk.exists ? ed.file_name : "", ed.disk);
+  ed.io.hook = &ed.journal;
   // A save that was killed halfway leaves its temporary file to whoever comes next.
   RemoveStaleTemporaries(".", *ed.fs);
   if (!named.empty() && DirectoryOf(named) != ".") {
     RemoveStaleTemporaries(DirectoryOf(named), *ed.fs);
   }
-  // Work kept by an earlier session that ended without quitting may be waiting there.
+  // Work kept by an earlier session that ended without quitting may be waiting there, some of
+  // it still in a journal that must first be rebuilt.
+  RecoverJournals(named, kMaxLsize, *ed.fs, ed.io.out);
   NameEmergencyFiles(named, ed);
   ed.line = 0;
   ed.column = 0;

@@ -51,4 +51,39 @@ std::optional<int> ApplyUndo(Undo& undo, LineGrid& grid) {
   return undo.first;
 }
 
+void NoteInJournal(UndoMode mode, int first, int second, bool undone, const LineGrid& grid,
+                   Journal& journal) {
+  // Each case changes the lines that the matching case of ApplyUndo puts back.
+  switch (mode) {
+    case UndoMode::kLineEdit:
+      journal.Set(first, grid);
+      break;
+    case UndoMode::kWedged:
+      if (undone) {
+        journal.Remove(first);
+      } else {
+        journal.Open(first);
+      }
+      break;
+    case UndoMode::kDeleted:
+      if (undone) {
+        journal.Open(first);
+        journal.Set(first, grid);
+      } else {
+        journal.Remove(first);
+      }
+      break;
+    case UndoMode::kMoved:
+    case UndoMode::kWrapped:
+      journal.Set(first, grid);
+      journal.Set(second, grid);
+      break;
+    case UndoMode::kCopied:
+      journal.Set(second, grid);
+      break;
+    case UndoMode::kNone:
+      break;
+  }
+}
+
 }  // namespace brenik

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "buffer/grid.h"
+#include "files/journal.h"
 
 namespace brenik {
 
@@ -28,5 +29,10 @@ void StoreDoubleUndo(Undo& undo, int first, int second, const LineGrid& grid);
 /// Takes back the recorded edit and empties the record; the line the cursor goes to, none when
 /// there was nothing to undo.
 [[nodiscard]] std::optional<int> ApplyUndo(Undo& undo, LineGrid& grid);
+
+/// Tells the journal what an edit of this kind changed in the grid, at the record's lines, or,
+/// with `undone`, what taking it back changed.
+void NoteInJournal(UndoMode mode, int first, int second, bool undone, const LineGrid& grid,
+                   Journal& journal);
 
 }  // namespace brenik

@@ -41,8 +41,19 @@ bool WriteNew(const char* name, const LineGrid& grid, int last, FileSystem& fs) 
     fs.Unlink(name);
     // Writing failed in this folder: the next name there would fail the same way.
     errno = EIO;
+    return false;
   }
-  return ok;
+  // The file's name must last too: the journal that also holds the work may go once it does.
+  EmergencyName folder;
+  std::snprintf(folder.text, sizeof folder.text, "%s", name);
+  char* slash = std::strrchr(folder.text, '/');
+  if (slash == nullptr) {
+    std::snprintf(folder.text, sizeof folder.text, ".");
+  } else {
+    slash[slash == folder.text ? 1 : 0] = '\0';
+  }
+  SyncFolder(folder.text, fs);
+  return true;
 }
 
 // Tries base, base.1, base.2, ...; stops at the first error other than "exists".

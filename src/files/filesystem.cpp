@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -50,6 +51,14 @@ bool WriteAll(FileSystem& fs, int fd, const char* data, std::size_t size) {
   return true;
 }
 
+void SyncFolder(const char* folder, FileSystem& fs) {
+  const int fd = fs.Open(folder, O_RDONLY | O_DIRECTORY, 0);
+  if (fd >= 0) {
+    static_cast<void>(fs.Fsync(fd));
+    static_cast<void>(fs.Close(fd));
+  }
+}
+
 PosixFileSystem::PosixFileSystem() {
   sigprocmask(SIG_SETMASK, nullptr, &mask_);
   for (std::size_t k = 0; k < std::size(kKept); ++k) {
@@ -70,6 +79,7 @@ ssize_t PosixFileSystem::Write(int fd, const void* buffer, std::size_t size) {
 }
 
 int PosixFileSystem::Fsync(int fd) { return ::fsync(fd); }
+int PosixFileSystem::Fdatasync(int fd) { return ::fdatasync(fd); }
 int PosixFileSystem::Close(int fd) { return ::close(fd); }
 int PosixFileSystem::Fstat(int fd, struct stat* info) { return ::fstat(fd, info); }
 int PosixFileSystem::Stat(const char* path, struct stat* info) { return ::stat(path, info); }
@@ -80,6 +90,7 @@ ssize_t PosixFileSystem::Readlink(const char* path, char* buffer, std::size_t si
 }
 
 int PosixFileSystem::Rename(const char* from, const char* to) { return ::rename(from, to); }
+int PosixFileSystem::Link(const char* from, const char* to) { return ::link(from, to); }
 int PosixFileSystem::Unlink(const char* path) { return ::unlink(path); }
 int PosixFileSystem::Fchmod(int fd, mode_t mode) { return ::fchmod(fd, mode); }
 int PosixFileSystem::Fchown(int fd, uid_t owner, gid_t group) { return ::fchown(fd, owner, group); }
@@ -91,6 +102,11 @@ int PosixFileSystem::Reserve(int fd, off_t size) {
 
 int PosixFileSystem::Ftruncate(int fd, off_t size) { return ::ftruncate(fd, size); }
 int PosixFileSystem::Flock(int fd, int operation) { return ::flock(fd, operation); }
+
+std::string PosixFileSystem::CurrentFolder() {
+  char path[PATH_MAX];
+  return getcwd(path, sizeof path) != nullptr ? path : "";
+}
 
 bool PosixFileSystem::ListFolder(const char* path, std::vector<std::string>& names) {
   DIR* folder = opendir(path);

@@ -21,12 +21,14 @@ class FileSystem {
   virtual ssize_t Read(int fd, void* buffer, std::size_t size) = 0;
   virtual ssize_t Write(int fd, const void* buffer, std::size_t size) = 0;
   virtual int Fsync(int fd) = 0;
+  virtual int Fdatasync(int fd) = 0;
   virtual int Close(int fd) = 0;
   virtual int Fstat(int fd, struct stat* info) = 0;
   virtual int Stat(const char* path, struct stat* info) = 0;
   virtual int Lstat(const char* path, struct stat* info) = 0;
   virtual ssize_t Readlink(const char* path, char* buffer, std::size_t size) = 0;
   virtual int Rename(const char* from, const char* to) = 0;
+  virtual int Link(const char* from, const char* to) = 0;
   virtual int Unlink(const char* path) = 0;
   virtual int Fchmod(int fd, mode_t mode) = 0;
   virtual int Fchown(int fd, uid_t owner, gid_t group) = 0;
@@ -34,6 +36,8 @@ class FileSystem {
   virtual int Reserve(int fd, off_t size) = 0;
   virtual int Ftruncate(int fd, off_t size) = 0;
   virtual int Flock(int fd, int operation) = 0;
+  /// The working folder as an absolute path; "" when it cannot be told.
+  virtual std::string CurrentFolder() = 0;
   /// The names in a directory, "." and ".." left out; false with errno set.
   virtual bool ListFolder(const char* path, std::vector<std::string>& names) = 0;
   /// Where unsaved work may go when neither the document's folder nor the working one takes
@@ -48,6 +52,10 @@ class FileSystem {
 /// moves nothing, EINTR when a signal that ends the editor cut a write short).
 [[nodiscard]] bool WriteAll(FileSystem& fs, int fd, const char* data, std::size_t size);
 
+/// Syncs a folder, so that names made or removed in it last; a file system that cannot sync a
+/// folder has nothing more to offer, so a failure is not reported.
+void SyncFolder(const char* folder, FileSystem& fs);
+
 /// The real operating system.
 class PosixFileSystem : public FileSystem {
  public:
@@ -57,18 +65,21 @@ class PosixFileSystem : public FileSystem {
   ssize_t Read(int fd, void* buffer, std::size_t size) override;
   ssize_t Write(int fd, const void* buffer, std::size_t size) override;
   int Fsync(int fd) override;
+  int Fdatasync(int fd) override;
   int Close(int fd) override;
   int Fstat(int fd, struct stat* info) override;
   int Stat(const char* path, struct stat* info) override;
   int Lstat(const char* path, struct stat* info) override;
   ssize_t Readlink(const char* path, char* buffer, std::size_t size) override;
   int Rename(const char* from, const char* to) override;
+  int Link(const char* from, const char* to) override;
   int Unlink(const char* path) override;
   int Fchmod(int fd, mode_t mode) override;
   int Fchown(int fd, uid_t owner, gid_t group) override;
   int Reserve(int fd, off_t size) override;
   int Ftruncate(int fd, off_t size) override;
   int Flock(int fd, int operation) override;
+  std::string CurrentFolder() override;
   bool ListFolder(const char* path, std::vector<std::string>& names) override;
   const char* HomeFolder() override;
   const char* TempFolder() override;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "files/hash.h"
 #include "files/parse.h"
 #include "files/text.h"
 
@@ -119,14 +120,10 @@ OpenResult Open(const std::string& path, LineGrid& grid, Io& io, FileSystem& fs,
   }
   std::fprintf(io.out, "Opened %s\n", Shown(path.c_str()).c_str());
   std::fprintf(io.out, "Read %zu bytes, ", text.size);
-  // Only a final newline ends the last line; any other last byte is text and stays.
-  std::size_t size = text.size;
-  if (size > 0 && text.data[size - 1] == '\n') {
-    --size;
-  }
-  switch (ParseLines(text.data.get(), size, grid, io)) {
+  switch (ParseLines(text.data.get(), text.size, grid, io)) {
     case ParseResult::kPlaced:
       stamp = FileStamp::Of(text.info);
+      stamp.hash = HashBytes(text.data.get(), text.size);
       return OpenResult::kLoaded;
     case ParseResult::kDeclined:
       return OpenResult::kDeclined;

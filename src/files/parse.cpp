@@ -85,12 +85,38 @@ bool DataWarning(float percent, Io& io) {
   return Answered(io, ReadLine(io, answer, kShortLimit), answer, "Y");
 }
 
+// The bytes of a file that make lines: a final newline only ends the last line.
+std::size_t WithoutFinalNewline(const char* data, std::size_t size) {
+  return size > 0 && data[size - 1] == '\n' ? size - 1 : size;
+}
+
+// The text ends at its first zero byte.
+std::size_t UpToZero(const char* data, std::size_t size) {
+  const void* zero = std::memchr(data, '\0', size);
+  return zero != nullptr ? static_cast<std::size_t>(static_cast<const char*>(zero) - data) : size;
+}
+
+// Empties the grid and places the lines of `length` bytes of text; `count` is how many lines
+// that makes, when known, or 0.
+void Place(const char* data, std::size_t length, long long count, LineGrid& grid) {
+  // Emptying costs what the old document filled, not the whole grid.
+  grid.EmptyAll();
+  grid.Prepare(static_cast<int>(count));
+  std::size_t begin = 0;
+  Scan(data, length, grid.lines(), grid.lsize(), nullptr,
+       [&](long long k, std::size_t position, LineStart kind) {
+         if (position > begin) {
+           std::memcpy(grid.WriteSlot(static_cast<int>(k - 1)), data + begin, position - begin);
+         }
+         begin = BeginAfter(position, kind);
+       });
+}
+
 }  // namespace
 
-ParseResult ParseLines(const char* data, std::size_t size, LineGrid& grid, Io& io) {
-  const void* zero = std::memchr(data, '\0', size);
-  const std::size_t length =
-      zero != nullptr ? static_cast<std::size_t>(static_cast<const char*>(zero) - data) : size;
+ParseResult ParseLines(const char* data, std::size_t file_size, LineGrid& grid, Io& io) {
+  const std::size_t size = WithoutFinalNewline(data, file_size);
+  const std::size_t length = UpToZero(data, size);
   const int lines = grid.lines();
   // The first scan prints and measures, before the grid changes, so a refusal leaves the
   // document whole.
@@ -126,20 +152,12 @@ ParseResult ParseLines(const char* data, std::size_t size, LineGrid& grid, Io& i
       return ParseResult::kDeclined;
     }
   }
-
-  // Emptying costs what the old document filled, not the whole grid.
-  const long long placed = scan.entries - 1;
-  grid.EmptyAll();
-  grid.Prepare(static_cast<int>(placed));
-  std::size_t begin = 0;
-  Scan(data, length, lines, grid.lsize(), nullptr,
-       [&](long long k, std::size_t position, LineStart kind) {
-         if (position > begin) {
-           std::memcpy(grid.WriteSlot(static_cast<int>(k - 1)), data + begin, position - begin);
-         }
-         begin = BeginAfter(position, kind);
-       });
+  Place(data, length, scan.entries - 1, grid);
   return ParseResult::kPlaced;
+}
+
+void PlaceLines(const char* data, std::size_t file_size, LineGrid& grid) {
+  Place(data, UpToZero(data, WithoutFinalNewline(data, file_size)), 0, grid);
 }
 
 }  // namespace brenik

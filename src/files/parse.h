@@ -13,9 +13,13 @@ enum class ParseResult {
   kDeclined,  // the partial-load warning was not answered "Y"; the grid is unchanged
 };
 
-/// Splits `size` bytes (a file without its final newline) into lines and, unless the user
-/// declines the partial-load warning, empties the grid and places them from slot 0 on.
-/// The text ends at the first zero byte; losses the warning does not cover get a line each.
+/// Splits a file's `size` bytes into lines and, unless the user declines the partial-load
+/// warning, empties the grid and places them from slot 0 on. Only a final newline ends the
+/// last line, and the text ends at the first zero byte; losses the warning does not cover get a
+/// line each.
 [[nodiscard]] ParseResult ParseLines(const char* data, std::size_t size, LineGrid& grid, Io& io);
+
+/// Places a file's bytes as ParseLines does when the user goes on, without a word.
+void PlaceLines(const char* data, std::size_t size, LineGrid& grid);
 
 }  // namespace brenik

@@ -87,16 +87,6 @@ void Discard(const std::string& temp, FileSystem& fs, std::FILE* out) {
   }
 }
 
-// The rename is durable only once the directory entry itself reaches the disk; a file system
-// that cannot sync a directory has nothing more to offer, so failures here are not reported.
-void SyncDirectory(const std::string& directory, FileSystem& fs) {
-  const int fd = fs.Open(directory.c_str(), O_RDONLY | O_DIRECTORY, 0);
-  if (fd >= 0) {
-    static_cast<void>(fs.Fsync(fd));
-    static_cast<void>(fs.Close(fd));
-  }
-}
-
 enum class Outcome { kDone, kFailed, kInPlace };
 
 // Opens and closes at once, to learn whether the open itself is allowed; false with errno set.
@@ -205,7 +195,8 @@ Outcome ReplaceByRename(const std::string& name, const Target& target, const cha
     ReportSaveFailure(name, written.error, out);
     return Outcome::kFailed;
   }
-  SyncDirectory(directory, fs);
+  // The rename is durable only once the folder's entry itself reaches the disk.
+  SyncFolder(directory.c_str(), fs);
   return Outcome::kDone;
 }
 

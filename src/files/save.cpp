@@ -5,6 +5,7 @@
 
 #include "files/emergency.h"
 #include "files/format.h"
+#include "files/hash.h"
 #include "files/replace.h"
 #include "files/text.h"
 
@@ -97,6 +98,7 @@ SaveResult Save(std::string& file_name, FileStamp& stamp, const LineGrid& grid, 
   }
   if (replaced == Replaced::kDone) {
     stamp = written;
+    stamp.hash = HashBytes(text.data.get(), text.size);
     std::fprintf(io.out, "Saved to %s\n", Shown(file_name.c_str()).c_str());
     return SaveResult::kSaved;
   }

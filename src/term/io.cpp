@@ -19,8 +19,16 @@ bool IsControl(unsigned char c) { return (c < 0x20 && c != '\t') || c == 0x7f; }
 // Reads more input into the empty buffer; false at the end of the input, on an error, on a
 // failed output or when a signal asks the editor to end.
 bool Fill(Io& io) {
-  // The prompt must be on screen before anyone waits; a piped script that is read ahead
-  // comes here once per buffer, not once per line.
+  // What the commands so far changed is written before more input is taken, and is on the
+  // disk before a person who sees the prompt could type: a piped script that is read ahead
+  // comes here once per buffer, not once per line, and never waits.
+  if (io.hook != nullptr) {
+    io.hook->BeforeRead();
+    if (io.hook->Unsynced() && io.in >= 0 && !InputReady(io.in)) {
+      io.hook->BeforeWait();
+    }
+  }
+  // The prompt must be on screen before anyone waits.
   std::fflush(io.out);
   // An Io without input has nothing to wait for; ppoll would ignore it and wait for ever.
   io.drained = io.drained || io.in < 0;

@@ -15,10 +15,27 @@ enum class Line {
   kLong,  // a line longer than the limit, consumed whole; the first `limit` characters are kept
 };
 
+/// Work that belongs right before the editor reads input: the journal writes what the commands
+/// so far changed, and puts it on the disk before the editor waits for a person.
+class ReadHook {
+ public:
+  virtual ~ReadHook() = default;
+  /// Before every read of input.
+  virtual void BeforeRead() = 0;
+  /// Whether BeforeWait has anything to do; when not, nobody asks whether input is waiting.
+  [[nodiscard]] virtual bool Unsynced() const = 0;
+  /// Before a wait for input that is not there yet, and before the prompt is shown for it.
+  virtual void BeforeWait() = 0;
+};
+
 /// Where prompts are read from and everything is written to; nothing goes to stderr.
 struct Io {
   int in = -1;
   std::FILE* out = nullptr;
+  /// Only for a command line the editor cannot run with, as other tools do.
+  std::FILE* err = nullptr;
+  /// Called before input is read; none when nothing needs to happen there.
+  ReadHook* hook = nullptr;
   /// Set once input has ended or failed; every later read fails at once.
   bool ended = false;
   /// The characters kept of the last line read, zero bytes included.

@@ -41,6 +41,11 @@ void InstallSignalHandlers() {
 
 int PendingSignal() { return pending_signal; }
 
+bool InputReady(int fd) {
+  pollfd input = {fd, POLLIN, 0};
+  return poll(&input, 1, 0) != 0;
+}
+
 bool WaitForInput(int fd) {
   const sigset_t handled = HandledSignals();
   sigset_t previous;

@@ -9,6 +9,9 @@ void InstallSignalHandlers();
 /// The signal that asked the editor to end, 0 when none.
 int PendingSignal();
 
+/// True when reading `fd` would not wait: input, its end or an error is there now.
+[[nodiscard]] bool InputReady(int fd);
+
 /// Waits until `fd` has input (or its end, or an error) to read; false when a signal asks the
 /// editor to end, including one that arrived just before the wait began.
 [[nodiscard]] bool WaitForInput(int fd);

@@ -1,0 +1,187 @@
+#include "files/recover.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "files/emergency.h"
+#include "files/hash.h"
+#include "files/parse.h"
+#include "files/paths.h"
+#include "files/text.h"
+#include "term/io.h"
+
+namespace brenik {
+
+namespace {
+
+// A file's bytes, read whole through a descriptor; no data when it cannot be.
+struct Bytes {
+  TextBuffer data;
+  std::size_t size = 0;
+};
+
+Bytes ReadWhole(int fd, std::size_t size, FileSystem& fs) {
+  Bytes bytes{AllocateText(size), size};
+  std::size_t done = 0;
+  while (bytes.data && done < size) {
+    const ssize_t got = fs.Read(fd, bytes.data.get() + done, size - done);
+    if (got <= 0) {
+      return {};
+    }
+    done += static_cast<std::size_t>(got);
+  }
+  return bytes;
+}
+
+bool SameTime(const timespec& a, const timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// The base file's bytes when they are still those the journal started from; none otherwise.
+Bytes ReadBase(const JournalContents& journal, FileSystem& fs) {
+  const int fd = fs.Open(journal.base_path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY, 0);
+  if (fd < 0) {
+    return {};
+  }
+  struct stat info = {};
+  const FileStamp& base = journal.base;
+  Bytes bytes;
+  // The stamp first: a file of another size, place or time is not read at all.
+  if (fs.Fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_dev == base.device &&
+      info.st_ino == base.inode && info.st_size == base.size &&
+      SameTime(info.st_mtim, base.modified) && SameTime(info.st_ctim, base.changed)) {
+    bytes = ReadWhole(fd, static_cast<std::size_t>(info.st_size), fs);
+  }
+  static_cast<void>(fs.Close(fd));
+  if (bytes.data && HashBytes(bytes.data.get(), bytes.size) != base.hash) {
+    return {};
+  }
+  return bytes;
+}
+
+// Says what became of a journal that is left where it is.
+void LeftAsItIs(const std::string& path, const char* why, std::FILE* out) {
+  std::fprintf(out, "The journal %s of an ended session was left as it is: %s\n",
+               Shown(path.c_str()).c_str(), why);
+}
+
+// What one journal file holds for the document, and whether its session still runs.
+void RecoverOne(const std::string& path, bool beside, const std::string& absolute,
+                const std::string& file_name, int max_lsize, FileSystem& fs, std::FILE* out) {
+  const int fd = fs.Open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0);
+  if (fd < 0) {
+    return;
+  }
+  struct stat info = {};
+  // Another user's file, or anything but a plain file, is never read as a journal.
+  if (fs.Fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != geteuid()) {
+    static_cast<void>(fs.Close(fd));
+    return;
+  }
+  // Whoever holds the lock is a session that still runs; a free lock means a dead one.
+  const bool running = fs.Flock(fd, LOCK_EX | LOCK_NB) != 0;
+  const Bytes bytes = ReadWhole(fd, static_cast<std::size_t>(info.st_size), fs);
+  const JournalContents journal =
+      bytes.data ? ReadJournal(bytes.data.get(), bytes.size, max_lsize) : JournalContents{};
+  // A journal under a fresh name may be any document's; its name record tells whose.
+  if (!beside && (!journal.started || journal.name != absolute)) {
+    static_cast<void>(fs.Close(fd));
+    return;
+  }
+  if (running) {
+    if (journal.started) {
+      std::fprintf(out, "Another session (process %d) is editing %s; each keeps its own journal\n",
+                   journal.pid,
+                   Shown(file_name.empty() ? "this document" : file_name.c_str()).c_str());
+    }
+    static_cast<void>(fs.Close(fd));
+    return;
+  }
+  const bool ours =
+      bytes.size == 0 || (bytes.data && bytes.size >= sizeof kJournalMagic &&
+                          std::memcmp(bytes.data.get(), kJournalMagic, sizeof kJournalMagic) == 0);
+  if (!journal.started || journal.edits.empty()) {
+    // Killed before its first edit was written: there is nothing to rebuild.
+    if (ours) {
+      static_cast<void>(fs.Unlink(path.c_str()));
+    }
+    static_cast<void>(fs.Close(fd));
+    return;
+  }
+  LineGrid grid;
+  if (!grid.Allocate(journal.lines, journal.lsize)) {
+    LeftAsItIs(path, "there is not enough memory to rebuild its work", out);
+  } else if (RebuildDocument(journal, grid, fs) == Rebuilt::kBaseChanged) {
+    const std::string why = "the file it started from, " + journal.base_path + ", changed since";
+    LeftAsItIs(path, Shown(why.c_str()).c_str(), out);
+  } else if (!EmergencySave(file_name, grid, fs)) {
+    LeftAsItIs(path, "its work could not be written anywhere", out);
+  } else {
+    static_cast<void>(fs.Unlink(path.c_str()));
+  }
+  static_cast<void>(fs.Close(fd));
+}
+
+}  // namespace
+
+Rebuilt RebuildDocument(const JournalContents& journal, LineGrid& grid, FileSystem& fs) {
+  if (!journal.base_path.empty()) {
+    const Bytes base = ReadBase(journal, fs);
+    if (!base.data) {
+      return Rebuilt::kBaseChanged;
+    }
+    PlaceLines(base.data.get(), base.size, grid);
+  }
+  for (const JournalStep& edit : journal.edits) {
+    switch (edit.kind) {
+      case RecordKind::kSet:
+        SetText(edit.line, edit.text, edit.length, grid);
+        break;
+      case RecordKind::kRemove:
+        Delete(edit.line, grid);
+        break;
+      default:
+        Wedge(edit.line, grid);
+        break;
+    }
+  }
+  return Rebuilt::kDone;
+}
+
+void RecoverJournals(const std::string& file_name, int max_lsize, FileSystem& fs, std::FILE* out) {
+  const std::string folder = fs.CurrentFolder();
+  const std::string absolute = file_name.empty() || file_name[0] == '/' || folder.empty()
+                                   ? file_name
+                                   : InFolder(folder, file_name);
+  const std::string base = JournalBaseName(file_name);
+  const std::string own = file_name.empty() ? "." : DirectoryOf(file_name);
+  // The journal beside the document, and those under fresh names wherever one may have gone.
+  std::vector<std::string> folders = {own};
+  for (const char* place : {".", fs.HomeFolder(), fs.TempFolder()}) {
+    if (place != nullptr && std::find(folders.begin(), folders.end(), place) == folders.end()) {
+      folders.emplace_back(place);
+    }
+  }
+  for (const std::string& place : folders) {
+    std::vector<std::string> names;
+    if (!fs.ListFolder(place.c_str(), names)) {
+      continue;
+    }
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+      const bool beside = place == own && name == base;
+      if (beside || (name.compare(0, base.size() + 1, base + "-") == 0 &&
+                     IsUniqueSuffix(name.substr(base.size() + 1)))) {
+        RecoverOne(InFolder(place, name), beside, absolute, file_name, max_lsize, fs, out);
+      }
+    }
+  }
+}
+
+}  // namespace brenik
