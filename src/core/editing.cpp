@@ -46,7 +46,7 @@ void Record(Editor& ed, UndoMode mode, int first, int second = 0) {
 void SaveLineForUndo(Editor& ed) { StoreUndo(ed.undo, ed.line, ed.grid); }
 
 void CopyToClip(Editor& ed, int count) {
-  std::memcpy(ed.clip.data(), ed.grid.ReadSlot(ed.line) + ed.column,
+  std::memcpy(ed.clip.get(), ed.grid.ReadSlot(ed.line) + ed.column,
               static_cast<std::size_t>(count));
   ed.clip[static_cast<std::size_t>(count)] = '\0';
 }
@@ -193,7 +193,7 @@ Flow ClipCut(Editor& ed) {
 }
 
 Flow ClipPaste(Editor& ed) {
-  const Fit fit = CheckPaste(ed.column, ed.clip.data(), ed.grid.lsize());
+  const Fit fit = CheckPaste(ed.column, ed.clip.get(), ed.grid.lsize());
   if (fit.verdict == Fit::Verdict::kShortened) {
     std::fputs("Paste string was shortened to fit onto line\n", ed.io.out);
   } else if (fit.verdict == Fit::Verdict::kNothing) {
@@ -201,7 +201,7 @@ Flow ClipPaste(Editor& ed) {
     return Flow::kContinue;
   }
   SaveLineForUndo(ed);
-  Paste(ed.line, ed.column, fit.count, ed.clip.data(), ed.grid);
+  Paste(ed.line, ed.column, fit.count, ed.clip.get(), ed.grid);
   Record(ed, UndoMode::kLineEdit, ed.line);
   return Flow::kContinue;
 }
@@ -210,15 +210,15 @@ Flow ClipInsert(Editor& ed) {
   if (ed.clip[0] == '\0') {
     std::fputs("There is nothing to paste\n", ed.io.out);
   } else {
-    InsertText(ed, ed.clip.data());
+    InsertText(ed, ed.clip.get());
   }
   return Flow::kContinue;
 }
 
 Flow NewInsert(Editor& ed) {
   std::fputs("Enter string to insert\n", ed.io.out);
-  if (ReadText(ed.io, ed.insert_text.data(), ed.grid.lsize() - 1) != Line::kEnd) {
-    InsertText(ed, ed.insert_text.data());
+  if (ReadText(ed.io, ed.insert_text.get(), ed.grid.lsize() - 1) != Line::kEnd) {
+    InsertText(ed, ed.insert_text.get());
   }
   return Flow::kContinue;
 }

@@ -62,7 +62,7 @@ int EndAbruptly(Editor& ed, int clean_status) {
 }  // namespace
 
 int RunEditor(Editor& ed) {
-  char* input = ed.input.data();
+  char* input = ed.input.get();
   for (;;) {
     Display(ed.line, ed.column, ed.settings.page_length - 1, ed.grid, ed.settings.show_numbers,
             ed.file_name.c_str(), ed.io.out);

@@ -1,6 +1,7 @@
 #include "core/startup.h"
 
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 
@@ -20,8 +21,11 @@ constexpr const char* kUsage =
     "  --version  show the version and exit\n"
     "A file named like an option is reached as ./--help. The manual page has the rest.\n";
 
-void Allocate(std::vector<char>& buffer, int size) {
-  buffer.assign(static_cast<std::size_t>(size), '\0');
+// Left uninitialised but for an empty text: a large buffer then stays untouched, and costs no
+// memory, until a line that long is read or kept. Every reader stops at a text's zero.
+void Allocate(std::unique_ptr<char[]>& buffer, int size) {
+  buffer.reset(new char[static_cast<std::size_t>(size)]);
+  buffer[0] = '\0';
 }
 
 }  // namespace
@@ -51,7 +55,7 @@ Flow StartUp(Editor& ed, int argc, char** argv) {
 
   bool allocated = ed.grid.Allocate(s.lines, s.lsize);
   try {
-    for (std::vector<char>* buffer :
+    for (std::unique_ptr<char[]>* buffer :
          {&ed.input, &ed.insert_text, &ed.jump, &ed.clip, &ed.undo.copy1, &ed.undo.copy2}) {
       if (allocated) {
         Allocate(*buffer, s.lsize);
