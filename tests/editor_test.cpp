@@ -42,6 +42,7 @@ const Case kCases[] = {
     // Text entry.
     {"XY\n", "2:1", "XYcdef\nsecond\n"}, {"XY", "2:1", "XYcdef\nsecond\n"},
     {"!q\n!\n", "3:1", "qbcdef\nsecond\n"}, {"n\nn\nXY\nZ\n", "3:3", "abXYef\nseZond\n"},
+    {"!Hello world\n!!q\n", "3:1", "Hello world\n!qcond\n"},
     {"G\n10\nXY\n", "2:10", "abcdef   XY\nsecond\n"},
     {"G\n15\nXYZ\nG\n16\nW\n", "3:16", "abcdef        X\nsecond\n", {"At End Of Line"}},
     {"L\nX\nY\nL\nZ\n", "2:1", "Zbcdef\nsecond\n", {"Line Lock On", "Line Lock Off"}},

@@ -113,13 +113,8 @@ void InsertText(Editor& ed, const char* text) {
 }  // namespace
 
 void EnterText(Editor& ed, const char* input) {
-  // "!" lets a single character that is also a key be typed as text.
-  char escaped[2] = {'\0', '\0'};
-  const char* text = input;
-  if (input[0] == '!') {
-    escaped[0] = input[1];
-    text = escaped;
-  }
+  // "!" lets a line that is also a key be typed as text; only the "!" itself is dropped.
+  const char* text = input + (input[0] == '!' ? 1 : 0);
   SaveLineForUndo(ed);
   if (!Replace(ed.line, ed.column, text, ed.grid)) {
     std::fputs("At End Of Line\n", ed.io.out);
