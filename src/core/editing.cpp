@@ -5,6 +5,7 @@
 
 #include "buffer/edit.h"
 #include "buffer/grid.h"
+#include "term/keys.h"
 
 namespace brenik {
 
@@ -82,6 +83,21 @@ int SettleInsert(Editor& ed, int line, int column, const char* text) {
   return fit.count;
 }
 
+// True when a line can become document text; otherwise one line says why, and nothing changes.
+// A zero byte would end the text early without a word, and the sequence of a key the editor
+// does not act on would leave garbage that looks like nothing on the screen.
+bool Typeable(Editor& ed, std::string_view line) {
+  if (line.find('\0') != std::string_view::npos) {
+    std::fputs("The line holds a zero byte and was not used\n", ed.io.out);
+    return false;
+  }
+  if (line.find(kEscape) != std::string_view::npos) {
+    std::fputs("Terminal control sequences are not typed; the line was not used\n", ed.io.out);
+    return false;
+  }
+  return true;
+}
+
 void MoveOrCopy(Editor& ed, bool copy) {
   const std::optional<int> target = AskLine(ed, copy ? "Copy" : "Move");
   if (!target) {
@@ -112,9 +128,12 @@ void InsertText(Editor& ed, const char* text) {
 
 }  // namespace
 
-void EnterText(Editor& ed, const char* input) {
+void EnterText(Editor& ed, std::string_view input) {
+  if (!Typeable(ed, input)) {
+    return;
+  }
   // "!" lets a line that is also a key be typed as text; only the "!" itself is dropped.
-  const char* text = input + (input[0] == '!' ? 1 : 0);
+  const char* text = input.data() + (input.starts_with('!') ? 1 : 0);
   SaveLineForUndo(ed);
   if (!Replace(ed.line, ed.column, text, ed.grid)) {
     std::fputs("At End Of Line\n", ed.io.out);
@@ -212,7 +231,8 @@ Flow ClipInsert(Editor& ed) {
 
 Flow NewInsert(Editor& ed) {
   std::fputs("Enter string to insert\n", ed.io.out);
-  if (ReadText(ed.io, ed.insert_text.get(), ed.grid.lsize() - 1) != Line::kEnd) {
+  if (ReadText(ed.io, ed.insert_text.get(), ed.grid.lsize() - 1) != Line::kEnd &&
+      Typeable(ed, {ed.insert_text.get(), ed.io.length})) {
     InsertText(ed, ed.insert_text.get());
   }
   return Flow::kContinue;
