@@ -171,6 +171,11 @@ const Case kCases[] = {
      "\\nshow_numbers=on\\n' >.brenik_rc", {}, "a\n", {"Editing 1:15 \n\n[1] \n  > "}},
     {"printf 'max_char=15\\nanchor_position=3\\nanchor_position=16\\nlines_per_page=0\\n' >.brenik_rc",
      {}, "a\n", {"Editing 1:3 \n\n[1] \n 2\n 3\n 4\n 5\n 6\n 7\n 8\n  > "}},
+    // Keys from the settings file are shown safely; an ESC is never a key, and the cursor keys
+    // do what they are whatever the keys of their commands.
+    {"echo old >doc; printf 'help=H\\nquit=\\r\\nundo=\\033\\nposition_up=u\\n' >>.brenik_rc", kDoc,
+     "H\ne\nm\nx\nX\n\x1b\n\x1b[A\n\x1b[B\n\x1b[B\nS\n", {"Enter 'H' for help or '?' to quit\n",
+     "'?' to undo an edit", "'?' to quit", "not typed", "Editing 1:1", "Editing 3:1 doc"}, "grep -x Xld doc"},
     {"printf 'max_lines=1\\nmax_char=1048575\\nmax_char=1048576\\nmax_char=500000000\\n' >.brenik_rc",
      {}, "h\nx\n", {"Line length = 1048575     Total Lines = 1\n"}},
     {"printf 'quit=Q\\n' >.brenik_rc; truncate -s 1G .brenik_rc", {}, "", {"Reading RC file: .brenik_rc"

@@ -50,8 +50,8 @@ Flow StartUp(Editor& ed, int argc, char** argv) {
   s.anchor = 0;
   s.page_length = kDefaultPageLength;
   ReadRC(s, ed.io.out, *ed.fs);
-  std::fprintf(ed.io.out, "\nEnter '%s' for help or '%s' to quit\n", s.keys[kHelp].data(),
-               s.keys[kQuit].data());
+  std::fprintf(ed.io.out, "\nEnter '%s' for help or '%s' to quit\n",
+               ShownKey(s.keys[kHelp][0]).data(), ShownKey(s.keys[kQuit][0]).data());
 
   bool allocated = ed.grid.Allocate(s.lines, s.lsize);
   try {
