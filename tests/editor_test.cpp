@@ -31,6 +31,7 @@ const Case kCases[] = {
     {"p\n0\np\nx\np\n1\n", "1:1", kDoc,
      {"must be at least 1", "must be at least 1", "\n[1] abcdef\n  > "}},
     {"p\n3\n", "1:1", kDoc, {"Enter number of lines to display\n", " 2  second\n 3\n  > "}},
+    {"p\n99\n", "1:1", kDoc, {"Editing 1:1 doc\n\n[1] abcdef\n 2  second\n 3\n 4\n 5\n 6\n  > "}},
     {"j\ncd\nj\nf\nj\nb\n", "1:6", kDoc, {"Enter jump string\nString not found in line 1\n"}},
     {"J\ncon\nJ\nab\n", "2:3", kDoc, {"String not found\n"}}, {"J\n\n", "1:1", kDoc},
     {".\n.\n.\nn\nJ\n\n", "4:1", kDoc}, {"g\n2\ng\n7\ng\n0\n", "2:1", kDoc},
