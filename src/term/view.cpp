@@ -29,8 +29,11 @@ void Display(int line, int column, int last_offset, const LineGrid& grid, bool n
     }
     const int index = static_cast<int>(k);
     const char* slot = grid.ReadSlot(index);
-    // Only the first column + 1 bytes decide whether the line reaches the cursor column.
-    const bool reaches = std::memchr(slot, 0, static_cast<std::size_t>(column) + 1) == nullptr;
+    // Only the first column + 1 bytes decide whether the line reaches the cursor column. Lines
+    // from the bound on are empty and not read, so a long page of them leaves their memory
+    // untouched: where the system backs every page read, a view of the whole grid cost it all.
+    const bool reaches = index < grid.bound() &&
+                         std::memchr(slot, 0, static_cast<std::size_t>(column) + 1) == nullptr;
     if (index == line) {
       std::fputs(numbers ? label : ">", out);
       if (reaches) {
