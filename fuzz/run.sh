@@ -13,8 +13,10 @@ trap 'rm -rf "$work"' EXIT
 for target in settings_fuzz editor_fuzz; do
   cp -r "fuzz/corpus/${target%_fuzz}" "$work/$target"
   mkdir -p "$build/fuzz-artifacts/$target"
+  dict=() && [ ! -f "fuzz/${target%_fuzz}.dict" ] || dict=(-dict="fuzz/${target%_fuzz}.dict")
   echo "== $target: ${seconds}s, seed $seed"
   if ! "$build/fuzz/$target" "$work/$target" -seed="$seed" -max_total_time="$seconds" \
+    "${dict[@]}" \
     -max_len=4096 -timeout=10 -rss_limit_mb=2048 -artifact_prefix="$build/fuzz-artifacts/$target/" \
     >"$work/$target.log" 2>&1; then
     tail -n 60 "$work/$target.log"

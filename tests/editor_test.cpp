@@ -31,6 +31,7 @@ const Case kCases[] = {
     {"p\n0\np\nx\np\n1\n", "1:1", kDoc,
      {"must be at least 1", "must be at least 1", "\n[1] abcdef\n  > "}},
     {"p\n3\n", "1:1", kDoc, {"Enter number of lines to display\n", " 2  second\n 3\n  > "}},
+    {"p\n99\n", "1:1", kDoc, {"Editing 1:1 doc\n\n[1] abcdef\n 2  second\n 3\n 4\n 5\n 6\n  > "}},
     {"j\ncd\nj\nf\nj\nb\n", "1:6", kDoc, {"Enter jump string\nString not found in line 1\n"}},
     {"J\ncon\nJ\nab\n", "2:3", kDoc, {"String not found\n"}}, {"J\n\n", "1:1", kDoc},
     {".\n.\n.\nn\nJ\n\n", "4:1", kDoc}, {"g\n2\ng\n7\ng\n0\n", "2:1", kDoc},
@@ -39,9 +40,28 @@ const Case kCases[] = {
     {"#\n#\n", "1:1", kDoc, {"\n> abcdef", "\n[1] abcdef\n 2  second\n  > "}},
     {"G\n3\n", "1:3", kDoc, {"[1] cdef\n 2  cond\n  > "}},
     {"G\n8\n", "1:8", kDoc, {"[1] \n 2\n  > "}},
+    // The keys a terminal sends: each insert lands where the key took the cursor.
+    {"\x1b[A\ni\n0\n\x1b[B\ni\n1\n\x1bOB\ni\n2\n\x1b[1;5B\ni\n3\n\x1b[A\ni\n4\n\x1bOA\ni\n5\n"
+     "\x1b[1;2A\ni\n6\n", "1:1", "60abcdef\n51second\n42\n3\n", {"!not typed"}},
+    {"\x1b[C\ni\n1\n\x1bOC\ni\n2\n\x1b[1;3C\ni\n3\n\x1b[D\ni\n4\n\x1bOD\ni\n5\n\x1b[1;5D\ni\n6\n",
+     "1:1", "6a51423bcdef\nsecond\n"},
+    {"e\n\x1b[H\ni\n1\ne\n\x1bOH\ni\n2\ne\n\x1b[1~\ni\n3\ne\n\x1b[7~\ni\n4\ne\n\x1b[1;5H\ni\n5\n",
+     "1:1", "54321abcdef\nsecond\n"},
+    {"\x1b[F\ni\n1\nl\n\x1bOF\ni\n2\nl\n\x1b[4~\ni\n3\nl\n\x1b[8~\ni\n4\nl\n\x1b[1;2F\ni\n5\n",
+     "1:11", "abcdef12345\nsecond\n"},
+    {"\x1b[6~\ni\n1\n\x1b[6;5~\ni\n2\n\x1b[5~\ni\n3\n\x1b[5;2~\ni\n4\n", "1:1",
+     "4abcdef\nsecond\n31\n\n2\n"},
+    // Any other line with an ESC is neither typed nor a key; from 2:2 every key would move.
+    {".\nn\n\x1b\n\x1b[\n\x1b[2~\n\x1b[15~\n\x1b[1A\n\x1b[;5A\n\x1b[1;A\n\x1b[1;5;5A\n\x1b[1;1000B\n"
+     "\x1b[AA\nx\x1b[A\n\x1bOP\n\x1bO1;5A\n\x1bXA\n!\x1b[A\n\x1b[Cabcdefghijklmnop\n", "2:2", kDoc,
+     {"  > Terminal control sequences are not typed; the line was not used\n\nEditing 2:2",
+      "not used\nTerminal"}},
+    {"i\n\x1b[A\ni\nX\0Y\n"s, "1:1", kDoc, {"Enter string to insert\nTerminal control sequences "
+     "are not typed", "Enter string to insert\nThe line holds a zero byte and was not used\n"}},
     // Text entry.
     {"XY\n", "2:1", "XYcdef\nsecond\n"}, {"XY", "2:1", "XYcdef\nsecond\n"},
     {"!q\n!\n", "3:1", "qbcdef\nsecond\n"}, {"n\nn\nXY\nZ\n", "3:3", "abXYef\nseZond\n"},
+    {"!Hello world\n!!q\n", "3:1", "Hello world\n!qcond\n"},
     {"G\n10\nXY\n", "2:10", "abcdef   XY\nsecond\n"},
     {"G\n15\nXYZ\nG\n16\nW\n", "3:16", "abcdef        X\nsecond\n", {"At End Of Line"}},
     {"L\nX\nY\nL\nZ\n", "2:1", "Zbcdef\nsecond\n", {"Line Lock On", "Line Lock Off"}},
@@ -110,8 +130,9 @@ const Case kCases[] = {
     {"X\nq\nn\n", "2:1", "Xbcdef\nsecond\n",
      {"The document has changes that were not saved; quitting loses them\nEnter 'q' again"}},
     {"h\nnnnnnnnnnnnnnnnn\nx\n", "1:1", kDoc, {"'x'  Exit Help\n'n'  Navigation Commands"}},
-    {"q\nqqqqqqqqqqqqqqqq\nq\nq\0xx\n\0x\n"s, "2:1", kDoc,
-     {"continue\n\nEditing 1:1", "continue\n\nEditing 1:1", "written to doc.save"}},
+    {"q\nqqqqqqqqqqqqqqqq\nq\nq\0xx\nd\0junk\n\0x\n"s, "1:1", kDoc,
+     {"continue\n\nEditing 1:1", "continue\n\nEditing 1:1",
+      "  > The line holds a zero byte and was not used\n\nEditing 1:1", "zero byte", "!written"}},
     // A load takes the undo record with the document it replaces, and keeps the clip memory.
     {"c\n3\nO\ndoc\nn\nv\n", "1:2", "aabcef\nsecond\n"},
     {"XY\nS\nO\ndoc\nz\n", "2:1", "XYcdef\nsecond\n", {"Opened doc"}},

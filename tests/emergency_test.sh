@@ -57,6 +57,16 @@ for sig in HUP TERM INT; do
   exec 5<&-
 done
 
+# A view as long as a grid of 2^31 lines stops at once on a signal, and when its reader is gone.
+work=$(mktemp -d -p "$root") && mkfifo "$work/in"
+printf 'max_lines=2147483647\nmax_char=2\nlines_per_page=2147483646\n' >"$work/.brenik_rc"
+(cd "$work" && exec "$bin" <in >/dev/null) &
+pid=$! && exec 3>"$work/in"
+busy() { (($(cut -d' ' -f14 "/proc/$pid/stat") > 30)); } # a third of a second of printing
+wait_until busy && kill -s TERM "$pid" && stop "SIGTERM in a long view" 1
+(cd "$work" && timeout 60 "$bin" </dev/null | head -c 10 >/dev/null; [ "${PIPESTATUS[0]}" = 1 ]) ||
+  fail "a long view went on after its reader was gone"
+
 # Input that comes in pieces, as over a slow line, still makes whole lines, cut at the limit.
 start notes.txt
 for piece in a "$(printf '%099d' 0)" "$(printf '%0200d' 0)"; do

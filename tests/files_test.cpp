@@ -52,9 +52,9 @@ const Case kCases[] = {
     {kOld, kDoc, "new\n", {"written to brenik.save"},
      "[ ! -e doc.save ] && [ $(cat brenik.save) = new ]",
      {{Fs::kFsync, 1, EIO}}},
-    {"printf 'max_lines=2147483647\\nmax_char=2147483646\\n' >.brenik_rc", {}, "",
+    {"printf 'max_lines=2147483647\\nmax_char=1048575\\n' >.brenik_rc", {}, "",
      {"Not enough memory "
-     "for 2147483647 lines of 2147483646 characters; lower max_lines or max_char in .brenik_rc\n"}},
+     "for 2147483647 lines of 1048575 characters; lower max_lines or max_char in .brenik_rc\n"}},
     {kOld, kDoc, "new\nS\n", {"Cannot remove the temporary file ./.brenik-save-", "Cannot save"},
      "[ \"$(cat doc)\" = old ]", {{Fs::kFsync, 1, EIO}, {Fs::kUnlink, 1, EIO}}},
     // The owner's set-id bits stay; set-user-id goes when the owner cannot be given back.
@@ -184,6 +184,17 @@ const Case kCases[] = {
      "\\nshow_numbers=on\\n' >.brenik_rc", {}, "a\n", {"Editing 1:15 \n\n[1] \n  > "}},
     {"printf 'max_char=15\\nanchor_position=3\\nanchor_position=16\\nlines_per_page=0\\n' >.brenik_rc",
      {}, "a\n", {"Editing 1:3 \n\n[1] \n 2\n 3\n 4\n 5\n 6\n 7\n 8\n  > "}},
+    // Keys from the settings file are shown safely; an ESC is never a key, and the cursor keys
+    // do what they are whatever the keys of their commands.
+    {"echo old >doc; printf 'help=H\\nquit=\\r\\nundo=\\033\\nposition_up=u\\n' >>.brenik_rc", kDoc,
+     "H\ne\nm\nx\nX\n\x1b\n\x1b[A\n\x1b[B\n\x1b[B\nS\n", {"Enter 'H' for help or '?' to quit\n",
+     "'?' to undo an edit", "'?' to quit", "not typed", "Editing 1:1", "Editing 3:1 doc"}, "grep -x Xld doc"},
+    {"printf 'max_lines=1\\nmax_char=1048575\\nmax_char=1048576\\nmax_char=500000000\\n' >.brenik_rc",
+     {}, "h\nx\n", {"Line length = 1048575     Total Lines = 1\n"}},
+    {"printf 'quit=Q\\n' >.brenik_rc; truncate -s 1G .brenik_rc", {}, "", {"Reading RC file: .brenik_rc"
+     "\nCannot read RC file .brenik_rc: larger than 1 MiB; using the defaults\n\nEnter 'h' for help or "
+     "'q' to quit\n"}, "[ $(stat -c %s .brenik_rc) = 1073741824 ]"},
+    {"printf 'quit=Q\\n' >.brenik_rc; truncate -s 1M .brenik_rc", {}, "", {"or 'Q' to quit"}},
     // Large documents are kept whole by the emergency save, a line longer than its buffer too.
     {"printf 'max_lines=3\\nmax_char=20000\\n' >.brenik_rc; (printf '%17000s\\n' a; printf '%9999s\\n' b c) >doc",
      kDoc, "!\n", {"written to doc.save"}, "cmp doc doc.save"},

@@ -11,11 +11,14 @@ namespace {
 TEST(Random, SessionsKeepTheGridSoundAndUndoExact) {
   TempDir dir;
   std::mt19937 rng(20261207);
-  const std::vector<std::string> words = {
+  std::vector<std::string> words = {
       "b", "n",  ",", ".", "l", "e", "<", ">",  "p",    "j",     "J",
       "L", "g",  "G", "a", "A", "d", "m", "w",  "D",    "C",     "c",
       "x", "v",  "V", "i", "t", "T", "z", "#",  "Y",    "!",     "q",
       "",  "-1", "0", "1", "2", "3", "7", "ab", "b\tc", "\x01x", "zzzzzzzzzzzzzzzzzzzzzzzzzzzzz"};
+  // Text after "!", the keys a terminal sends, known or not, and a line with a zero byte.
+  words.insert(words.end(),
+               {"!ab", "\x1b[A", "\x1bOF", "\x1b[5;2~", "\x1b[3~", std::string("d\0x", 3)});
   auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
   for (int run = 0; run < 400; ++run) {
     std::string input(4, '\0');

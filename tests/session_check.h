@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/editing.h"
 #include "harness.h"
 #include "term/commands.h"
 
@@ -92,14 +93,20 @@ inline std::string SessionFault(const std::uint8_t* data, std::size_t size) {
   std::vector<char> input(static_cast<std::size_t>(width) + 1);
   Flow flow = Flow::kContinue;
   int step = 0;
+  Line read = Line::kEnd;
   // A line cut off is never a command: as the loop does, it is entered as text.
   while (fault.empty() && flow == Flow::kContinue &&
-         ReadLine(ed.io, input.data(), width) != Line::kEnd) {
+         (read = ReadLine(ed.io, input.data(), width)) != Line::kEnd) {
     const std::string before = GridBytes(ed.grid);
-    const bool undo_key = std::strcmp(input.data(), ed.settings.keys[kUndo].data()) == 0;
-    const bool opens = std::strcmp(input.data(), ed.settings.keys[kOpen].data()) == 0;
+    const std::string_view line(input.data(), ed.io.length);
+    const bool undo_key = line == ed.settings.keys[kUndo].data();
+    const bool opens = line == ed.settings.keys[kOpen].data();
     ed.undo.mode = UndoMode::kNone;
-    flow = RunCommand(ed, input.data());
+    if (read == Line::kLong) {
+      EnterText(ed, line);
+    } else {
+      flow = RunCommand(ed, line);
+    }
     const std::string after = GridBytes(ed.grid);
     if (after.empty() || ed.line < 0 || ed.line >= lines || ed.column < 0 || ed.column > width) {
       fault = "grid or cursor unsound after '" + std::string(input.data()) + "'";

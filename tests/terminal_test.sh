@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# A real terminal: the view, typed text landing below what it replaces, and a hang-up that keeps
-# the unsaved work in NAME.save for its owner only.
+# A real terminal: the view, typed text landing below what it replaces, the cursor keys, and a
+# hang-up that keeps the unsaved work in NAME.save for its owner only.
 set -u
 bin=$(realpath "$1")
 if ! command -v tmux >/dev/null; then
@@ -49,6 +49,13 @@ cursor_line=$(screen | grep '^\[1\] ' | tail -n 1)
 [ "${cursor_line:4:1}" = w ] || die "W at the prompt is not below the w it replaces"
 tm send-keys -t brenik Enter
 until_ok "the edited view" ends_with 'Editing 2:8 notes.txt' '' ' 1  World' '[2] ' "${rest[@]}"
+
+# The cursor keys as the terminal sends them, each followed by Enter, move the cursor.
+header() { [ "$(screen | grep '^Editing ' | tail -n 1)" = "Editing $1 notes.txt" ]; }
+for step in Up:1:1 End:1:13 Left:1:12 Home:1:1 Right:1:2 Down:2:1 NPage:10:1 PPage:2:1; do
+  tm send-keys -t brenik "${step%%:*}" Enter
+  until_ok "the view after $step" header "${step#*:}"
+done
 
 pid=$(tm display -p -t brenik '#{pane_pid}')
 tm kill-server

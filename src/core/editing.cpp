@@ -5,6 +5,7 @@
 
 #include "buffer/edit.h"
 #include "buffer/grid.h"
+#include "term/keys.h"
 
 namespace brenik {
 
@@ -47,7 +48,7 @@ void Record(Editor& ed, UndoMode mode, int first, int second = 0) {
 void SaveLineForUndo(Editor& ed) { StoreUndo(ed.undo, ed.line, ed.grid); }
 
 void CopyToClip(Editor& ed, int count) {
-  std::memcpy(ed.clip.data(), ed.grid.ReadSlot(ed.line) + ed.column,
+  std::memcpy(ed.clip.get(), ed.grid.ReadSlot(ed.line) + ed.column,
               static_cast<std::size_t>(count));
   ed.clip[static_cast<std::size_t>(count)] = '\0';
 }
@@ -83,6 +84,21 @@ int SettleInsert(Editor& ed, int line, int column, const char* text) {
   return fit.count;
 }
 
+// True when a line can become document text; otherwise one line says why, and nothing changes.
+// A zero byte would end the text early without a word, and the sequence of a key the editor
+// does not act on would leave garbage that looks like nothing on the screen.
+bool Typeable(Editor& ed, std::string_view line) {
+  if (line.find('\0') != std::string_view::npos) {
+    std::fputs("The line holds a zero byte and was not used\n", ed.io.out);
+    return false;
+  }
+  if (line.find(kEscape) != std::string_view::npos) {
+    std::fputs("Terminal control sequences are not typed; the line was not used\n", ed.io.out);
+    return false;
+  }
+  return true;
+}
+
 void MoveOrCopy(Editor& ed, bool copy) {
   const std::optional<int> target = AskLine(ed, copy ? "Copy" : "Move");
   if (!target) {
@@ -113,14 +129,12 @@ void InsertText(Editor& ed, const char* text) {
 
 }  // namespace
 
-void EnterText(Editor& ed, const char* input) {
-  // "!" lets a single character that is also a key be typed as text.
-  char escaped[2] = {'\0', '\0'};
-  const char* text = input;
-  if (input[0] == '!') {
-    escaped[0] = input[1];
-    text = escaped;
+void EnterText(Editor& ed, std::string_view input) {
+  if (!Typeable(ed, input)) {
+    return;
   }
+  // "!" lets a line that is also a key be typed as text; only the "!" itself is dropped.
+  const char* text = input.data() + (input.starts_with('!') ? 1 : 0);
   SaveLineForUndo(ed);
   if (!Replace(ed.line, ed.column, text, ed.grid)) {
     std::fputs("At End Of Line\n", ed.io.out);
@@ -194,7 +208,7 @@ Flow ClipCut(Editor& ed) {
 }
 
 Flow ClipPaste(Editor& ed) {
-  const Fit fit = CheckPaste(ed.column, ed.clip.data(), ed.grid.lsize());
+  const Fit fit = CheckPaste(ed.column, ed.clip.get(), ed.grid.lsize());
   if (fit.verdict == Fit::Verdict::kShortened) {
     std::fputs("Paste string was shortened to fit onto line\n", ed.io.out);
   } else if (fit.verdict == Fit::Verdict::kNothing) {
@@ -202,7 +216,7 @@ Flow ClipPaste(Editor& ed) {
     return Flow::kContinue;
   }
   SaveLineForUndo(ed);
-  Paste(ed.line, ed.column, fit.count, ed.clip.data(), ed.grid);
+  Paste(ed.line, ed.column, fit.count, ed.clip.get(), ed.grid);
   Record(ed, UndoMode::kLineEdit, ed.line);
   return Flow::kContinue;
 }
@@ -211,15 +225,16 @@ Flow ClipInsert(Editor& ed) {
   if (ed.clip[0] == '\0') {
     std::fputs("There is nothing to paste\n", ed.io.out);
   } else {
-    InsertText(ed, ed.clip.data());
+    InsertText(ed, ed.clip.get());
   }
   return Flow::kContinue;
 }
 
 Flow NewInsert(Editor& ed) {
   std::fputs("Enter string to insert\n", ed.io.out);
-  if (ReadText(ed.io, ed.insert_text.data(), ed.grid.lsize() - 1) != Line::kEnd) {
-    InsertText(ed, ed.insert_text.data());
+  if (ReadText(ed.io, ed.insert_text.get(), ed.grid.lsize() - 1) != Line::kEnd &&
+      Typeable(ed, {ed.insert_text.get(), ed.io.length})) {
+    InsertText(ed, ed.insert_text.get());
   }
   return Flow::kContinue;
 }

@@ -1,6 +1,8 @@
 // The editing commands: whole lines, the clip memory, inserts, trims and undo.
 #pragma once
 
+#include <string_view>
+
 #include "core/editor.h"
 
 namespace brenik {
@@ -20,7 +22,8 @@ Flow TrimEnd(Editor& ed);
 Flow TrimWrap(Editor& ed);
 Flow UndoEdit(Editor& ed);
 
-/// Overwrites the cursor line with typed text and moves down unless the line is locked.
-void EnterText(Editor& ed, const char* input);
+/// Overwrites the cursor line with typed text (a zero byte after it) and moves down unless the
+/// line is locked; a line with a zero byte or an ESC is refused with one line and changes nothing.
+void EnterText(Editor& ed, std::string_view input);
 
 }  // namespace brenik

@@ -1,8 +1,8 @@
 // The editor's whole state, and what a command tells the loop.
 #pragma once
 
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "buffer/grid.h"
 #include "core/undo.h"
@@ -39,11 +39,12 @@ struct Editor {
   /// The file under file_name as it was last loaded or saved.
   FileStamp disk;
 
-  // Working buffers of lsize bytes each, allocated once the limits are known.
-  std::vector<char> input;
-  std::vector<char> insert_text;
-  std::vector<char> jump;
-  std::vector<char> clip;
+  // Working buffers of lsize bytes each, allocated once the limits are known. Only their first
+  // byte is set, so that a large max_char costs no memory until lines that long are read.
+  std::unique_ptr<char[]> input;
+  std::unique_ptr<char[]> insert_text;
+  std::unique_ptr<char[]> jump;
+  std::unique_ptr<char[]> clip;
 };
 
 }  // namespace brenik

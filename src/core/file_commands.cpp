@@ -121,8 +121,7 @@ Flow Quit(Editor& ed) {
   std::fputs("Enter 'q' again to quit or anything else to continue\n", ed.io.out);
   // Only the letter q and its line end quit: a longer line or one cut off by the end of the
   // input is anything else.
-  if (Answered(ed.io, ReadLine(ed.io, ed.input.data(), ed.grid.lsize() - 1), ed.input.data(),
-               "q")) {
+  if (Answered(ed.io, ReadLine(ed.io, ed.input.get(), ed.grid.lsize() - 1), ed.input.get(), "q")) {
     return Flow::kQuit;
   }
   return Flow::kContinue;

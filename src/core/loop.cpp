@@ -1,11 +1,12 @@
 #include "core/loop.h"
 
-#include <cstring>
+#include <optional>
 
 #include "core/editing.h"
 #include "core/file_commands.h"
 #include "core/navigation.h"
 #include "files/emergency.h"
+#include "term/keys.h"
 #include "term/signals.h"
 #include "term/view.h"
 
@@ -23,10 +24,15 @@ constexpr Handler kHandlers[] = {
 };
 static_assert(std::size(kHandlers) == kCommandCount);
 
-// Finds the command that the input names; -1 for text.
-int MatchCommand(const CommandKeys& keys, const char* input) {
+// Finds the command whose key the input is; -1 for text. A key is one character, so the whole
+// line, its length included, must be that character: "d", a zero byte and more is not "d". An
+// ESC only ever starts a terminal's sequence, even where the settings file made it a key.
+int MatchCommand(const CommandKeys& keys, std::string_view input) {
+  if (input.size() != 1 || input[0] == kEscape) {
+    return -1;
+  }
   for (const Command command : kDispatchOrder) {
-    if (std::strcmp(keys[command].data(), input) == 0 && (input[0] != '!' || command == kUndo)) {
+    if (keys[command][0] == input[0] && (input[0] != '!' || command == kUndo)) {
       return command;
     }
   }
@@ -35,7 +41,11 @@ int MatchCommand(const CommandKeys& keys, const char* input) {
 
 }  // namespace
 
-Flow RunCommand(Editor& ed, const char* input) {
+Flow RunCommand(Editor& ed, std::string_view input) {
+  // A cursor key does what it is, whatever keys the settings file gave the commands.
+  if (const std::optional<Command> key = TerminalKey(input)) {
+    return kHandlers[*key](ed);
+  }
   const int command = MatchCommand(ed.settings.keys, input);
   if (command < 0) {
     EnterText(ed, input);
@@ -64,7 +74,7 @@ int EndAbruptly(Editor& ed, int clean_status) {
 }  // namespace
 
 int RunEditor(Editor& ed) {
-  char* input = ed.input.data();
+  char* input = ed.input.get();
   for (;;) {
     Display(ed.line, ed.column, ed.settings.page_length - 1, ed.grid, ed.settings.show_numbers,
             ed.file_name.c_str(), ed.io.out);
@@ -78,10 +88,10 @@ int RunEditor(Editor& ed) {
     }
     // What was cut off a line could have been anything; the part kept is text, never a command.
     if (line == Line::kLong) {
-      EnterText(ed, input);
+      EnterText(ed, {input, ed.io.length});
       continue;
     }
-    const Flow flow = RunCommand(ed, input);
+    const Flow flow = RunCommand(ed, {input, ed.io.length});
     if (flow == Flow::kQuit) {
       ed.journal.Close();  // quitting gives the changes up
       return 0;

@@ -21,7 +21,7 @@ std::optional<int> AskIndex(Editor& ed, const char* prompt, int limit) {
 // The jump string, read into its buffer; false when input ended.
 bool AskJumpString(Editor& ed) {
   std::fputs("Enter jump string\n", ed.io.out);
-  return ReadText(ed.io, ed.jump.data(), ed.grid.lsize() - 1) != Line::kEnd;
+  return ReadText(ed.io, ed.jump.get(), ed.grid.lsize() - 1) != Line::kEnd;
 }
 
 }  // namespace
@@ -98,7 +98,7 @@ Flow JumpLine(Editor& ed) {
     return Flow::kContinue;
   }
   const char* from = ed.grid.ReadSlot(ed.line) + ed.column;
-  const char* found = std::strstr(from, ed.jump.data());
+  const char* found = std::strstr(from, ed.jump.get());
   if (found == nullptr) {
     std::fprintf(ed.io.out, "String not found in line %i\n", ed.line + 1);
     return Flow::kContinue;
@@ -116,7 +116,7 @@ Flow JumpDoc(Editor& ed) {
   const int end = std::max(std::min(grid.lines(), grid.bound()), ed.line + 1);
   for (int k = ed.line; k < end; ++k) {
     const char* slot = grid.ReadSlot(k);
-    const char* found = std::strstr(slot, ed.jump.data());
+    const char* found = std::strstr(slot, ed.jump.get());
     if (found != nullptr) {
       ed.line = k;
       ed.column = static_cast<int>(found - slot);

@@ -1,6 +1,7 @@
 #include "core/startup.h"
 
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 
@@ -67,8 +68,11 @@ Arguments ParseArguments(int argc, char** argv, std::FILE* err) {
   return args;
 }
 
-void Allocate(std::vector<char>& buffer, int size) {
-  buffer.assign(static_cast<std::size_t>(size), '\0');
+// Left uninitialised but for an empty text: a large buffer then stays untouched, and costs no
+// memory, until a line that long is read or kept. Every reader stops at a text's zero.
+void Allocate(std::unique_ptr<char[]>& buffer, int size) {
+  buffer.reset(new char[static_cast<std::size_t>(size)]);
+  buffer[0] = '\0';
 }
 
 // One line that names the work earlier sessions left and nobody has looked at since.
@@ -115,12 +119,12 @@ Flow StartUp(Editor& ed, int argc, char** argv) {
   s.anchor = 0;
   s.page_length = kDefaultPageLength;
   ReadRC(s, ed.io.out, *ed.fs);
-  std::fprintf(ed.io.out, "\nEnter '%s' for help or '%s' to quit\n", s.keys[kHelp].data(),
-               s.keys[kQuit].data());
+  std::fprintf(ed.io.out, "\nEnter '%s' for help or '%s' to quit\n",
+               ShownKey(s.keys[kHelp][0]).data(), ShownKey(s.keys[kQuit][0]).data());
 
   bool allocated = ed.grid.Allocate(s.lines, s.lsize);
   try {
-    for (std::vector<char>* buffer :
+    for (std::unique_ptr<char[]>* buffer :
          {&ed.input, &ed.insert_text, &ed.jump, &ed.clip, &ed.undo.copy1, &ed.undo.copy2}) {
       if (allocated) {
         Allocate(*buffer, s.lsize);
@@ -170,7 +174,7 @@ Flow StartUp(Editor& ed, int argc, char** argv) {
   }
   // Work kept by an earlier session that ended without quitting may be waiting there, some of
   // it still in a journal that must first be rebuilt.
-  RecoverJournals(named, kMaxLsize, *ed.fs, ed.io.out);
+  RecoverJournals(named, kMaxLineLength + 1, *ed.fs, ed.io.out);
   NameEmergencyFiles(named, ed);
   ed.line = 0;
   ed.column = 0;

@@ -1,8 +1,18 @@
 #include "core/undo.h"
 
+#include <cstring>
+
 namespace brenik {
 
 namespace {
+
+// Keeps a line's text and its terminating zero. Nothing behind them is written or read, so a
+// copy costs what the text costs and the rest of the buffer may stay untouched.
+void KeepCopy(const char* slot, char* copy, int lsize) {
+  const std::size_t length = strnlen(slot, static_cast<std::size_t>(lsize) - 1);
+  std::memcpy(copy, slot, length);
+  copy[length] = '\0';
+}
 
 // Puts a saved copy back into a slot, zero-filled behind its text.
 void RecallUndo(int line, const char* copy, LineGrid& grid) {
@@ -13,36 +23,36 @@ void RecallUndo(int line, const char* copy, LineGrid& grid) {
 
 void StoreUndo(Undo& undo, int line, const LineGrid& grid) {
   undo.first = line;
-  CopyText(grid.ReadSlot(line), undo.copy1.data(), grid.lsize());
+  KeepCopy(grid.ReadSlot(line), undo.copy1.get(), grid.lsize());
 }
 
 void StoreDoubleUndo(Undo& undo, int first, int second, const LineGrid& grid) {
   if (second < 0 || second >= grid.lines()) {
     return;
   }
-  CopyText(grid.ReadSlot(first), undo.copy1.data(), grid.lsize());
-  CopyText(grid.ReadSlot(second), undo.copy2.data(), grid.lsize());
+  KeepCopy(grid.ReadSlot(first), undo.copy1.get(), grid.lsize());
+  KeepCopy(grid.ReadSlot(second), undo.copy2.get(), grid.lsize());
 }
 
 std::optional<int> ApplyUndo(Undo& undo, LineGrid& grid) {
   switch (undo.mode) {
     case UndoMode::kLineEdit:
-      RecallUndo(undo.first, undo.copy1.data(), grid);
+      RecallUndo(undo.first, undo.copy1.get(), grid);
       break;
     case UndoMode::kWedged:
       Delete(undo.first, grid);
       break;
     case UndoMode::kDeleted:
       Wedge(undo.first, grid);
-      RecallUndo(undo.first, undo.copy1.data(), grid);
+      RecallUndo(undo.first, undo.copy1.get(), grid);
       break;
     case UndoMode::kMoved:
     case UndoMode::kWrapped:
-      RecallUndo(undo.first, undo.copy1.data(), grid);
-      RecallUndo(undo.second, undo.copy2.data(), grid);
+      RecallUndo(undo.first, undo.copy1.get(), grid);
+      RecallUndo(undo.second, undo.copy2.get(), grid);
       break;
     case UndoMode::kCopied:
-      RecallUndo(undo.second, undo.copy2.data(), grid);
+      RecallUndo(undo.second, undo.copy2.get(), grid);
       break;
     case UndoMode::kNone:
       return std::nullopt;

@@ -1,8 +1,8 @@
 // One level of undo: what the last edit changed, and the slot copies that take it back.
 #pragma once
 
+#include <memory>
 #include <optional>
-#include <vector>
 
 #include "buffer/grid.h"
 #include "files/journal.h"
@@ -12,13 +12,14 @@ namespace brenik {
 /// Kinds of edit that the record can take back; kNone means there is nothing to undo.
 enum class UndoMode { kNone, kLineEdit, kWedged, kDeleted, kMoved, kCopied, kWrapped };
 
-/// The record of the last edit; copies hold whole slots of lsize bytes.
+/// The record of the last edit; the copies have room for a slot's lsize bytes and hold a line's
+/// text and its terminating zero, never more.
 struct Undo {
   UndoMode mode = UndoMode::kNone;
   int first = 0;
   int second = 0;
-  std::vector<char> copy1;
-  std::vector<char> copy2;
+  std::unique_ptr<char[]> copy1;
+  std::unique_ptr<char[]> copy2;
 };
 
 /// Keeps a copy of the line as the record's first line.

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -20,6 +21,8 @@ namespace brenik {
 namespace {
 
 constexpr const char* kRcName = ".brenik_rc";
+// Far more than any real settings file, and little enough to read whole at every start-up.
+constexpr std::size_t kRcLimit = std::size_t{1} << 20;
 
 // The six keys other than command names, in the order a line is tested against them.
 enum class OtherKey { kMaxLines, kMaxChar, kAnchorPosition, kLinesPerPage, kShowNumbers, kLaunch };
@@ -47,7 +50,7 @@ void ApplyOther(OtherKey key, const std::string& value, Settings& s) {
     case OtherKey::kMaxChar:
       // One character per line would leave no room for the quit confirmation's "q" and its
       // line end, so the editor could never be left.
-      if (number && *number >= 2 && *number < INT_MAX) {
+      if (number && *number >= 2 && *number <= kMaxLineLength) {
         s.lsize = static_cast<int>(*number) + 1;
       }
       break;
@@ -98,19 +101,20 @@ void ApplyLine(std::string_view text, Settings& s) {
   }
 }
 
-// Reads a whole file; none, with errno set, when it cannot be read.
+// Reads a whole file, but never more than one byte past the limit, so that a file too large
+// shows as one; none, with errno set, when it cannot be read.
 std::optional<std::string> ReadAll(FileSystem& fs, int fd) {
   std::string text;
   char chunk[4096];
-  for (;;) {
-    const ssize_t got = fs.Read(fd, chunk, sizeof chunk);
+  while (text.size() <= kRcLimit) {
+    const ssize_t got = fs.Read(fd, chunk, std::min(sizeof chunk, kRcLimit + 1 - text.size()));
     if (got < 0) {
       return std::nullopt;
     }
     if (got == 0) {
-      return text;
+      break;
     }
-    // A file larger than memory is refused like one that cannot be read.
+    // Memory too short even for that much is refused like a file that cannot be read.
     try {
       text.append(chunk, static_cast<std::size_t>(got));
     } catch (const std::bad_alloc&) {
@@ -118,6 +122,7 @@ std::optional<std::string> ReadAll(FileSystem& fs, int fd) {
       return std::nullopt;
     }
   }
+  return text;
 }
 
 // The file is left as it is and nothing of it is applied, so a half-read file cannot mix in.
@@ -210,6 +215,10 @@ void ReadRC(Settings& settings, std::FILE* out, FileSystem& fs) {
   fs.Close(fd);
   if (!text) {
     CannotRead(out, std::strerror(read_errno));
+    return;
+  }
+  if (text->size() > kRcLimit) {
+    CannotRead(out, "larger than 1 MiB");
     return;
   }
   ApplyRC(text->data(), text->size(), settings);

@@ -10,8 +10,8 @@ namespace brenik {
 inline constexpr int kDefaultLines = 32767;
 inline constexpr int kDefaultLsize = 256;
 inline constexpr int kDefaultPageLength = 8;
-/// The longest line the settings file may allow, terminator included: 1 MiB.
-inline constexpr int kMaxLsize = 1 << 20;
+/// The longest max_char taken: every working buffer and undo copy is a line long.
+inline constexpr int kMaxLineLength = 1048575;
 
 /// The command that the launch command runs, and whether the user stands behind it.
 struct Launch {

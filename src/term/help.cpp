@@ -34,7 +34,7 @@ void PrintSection(Section section, const CommandKeys& keys, std::FILE* out) {
     if (row.fixed) {
       std::fputs(row.text, out);
     } else {
-      std::fprintf(out, "    '%s' %s\n", keys[command].data(), row.text);
+      std::fprintf(out, "    '%s' %s\n", ShownKey(keys[command][0]).data(), row.text);
     }
   }
   std::fputc('\n', out);

@@ -130,6 +130,10 @@ void PutShown(const char* text, std::FILE* out) {
   std::fputs(run, out);
 }
 
+std::array<char, 2> ShownKey(char key) {
+  return {IsControl(static_cast<unsigned char>(key)) ? '?' : key, '\0'};
+}
+
 Shown::Shown(const char* text) {
   std::size_t k = 0;
   for (; text[k] != '\0' && k + 1 < sizeof text_; ++k) {

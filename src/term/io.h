@@ -1,6 +1,7 @@
 // The editor's two streams: whole input lines read from a descriptor, and text printed safely.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdio>
 #include <optional>
@@ -74,6 +75,9 @@ inline bool Fits(Line line) { return line == Line::kFits || line == Line::kLast;
 /// Prints text with each byte that would drive a terminal (below 0x20 but tab, and 0x7F) shown
 /// as '?'.
 void PutShown(const char* text, std::FILE* out);
+
+/// A key of one character as PutShown prints it, with its terminating zero.
+[[nodiscard]] std::array<char, 2> ShownKey(char key);
 
 /// A name as PutShown prints it, for a message: no allocation, so that even the last-resort
 /// messages can use it, and room for any path.

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "term/io.h"
+#include "term/signals.h"
 
 namespace brenik {
 
@@ -21,10 +22,18 @@ void Display(int line, int column, int last_offset, const LineGrid& grid, bool n
   const long long first = std::max(0LL, static_cast<long long>(line) - last_offset);
   const long long end = std::min(first + last_offset + 1, static_cast<long long>(grid.lines()));
   for (long long k = first; k < end; ++k) {
+    // A long page can take minutes to print: nobody reads it once a write failed, and a signal
+    // must end the editor now, not after the page.
+    if (std::ferror(out) != 0 || PendingSignal() != 0) {
+      return;
+    }
     const int index = static_cast<int>(k);
     const char* slot = grid.ReadSlot(index);
-    // Only the first column + 1 bytes decide whether the line reaches the cursor column.
-    const bool reaches = std::memchr(slot, 0, static_cast<std::size_t>(column) + 1) == nullptr;
+    // Only the first column + 1 bytes decide whether the line reaches the cursor column. Lines
+    // from the bound on are empty and not read, so a long page of them leaves their memory
+    // untouched: where the system backs every page read, a view of the whole grid cost it all.
+    const bool reaches = index < grid.bound() &&
+                         std::memchr(slot, 0, static_cast<std::size_t>(column) + 1) == nullptr;
     if (index == line) {
       std::fputs(numbers ? label : ">", out);
       if (reaches) {
