@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/editing.h"
+#include "files/recover.h"
 #include "harness.h"
 #include "term/commands.h"
 
@@ -48,6 +49,24 @@ inline std::string GridBytes(const LineGrid& grid) {
   return bytes;
 }
 
+/// What is wrong with the journal: "" when there is none and nothing is unsaved, or when it
+/// rebuilds the document the editor holds.
+inline std::string JournalFault(Editor& ed) {
+  ed.journal.BeforeRead();
+  if (ed.journal.path().empty()) {
+    return ed.modified ? "unsaved changes and no journal" : "";
+  }
+  const std::string bytes = ReadFile(ed.journal.path());
+  const JournalContents journal = ReadJournal(bytes.data(), bytes.size(), kMaxLineLength + 1);
+  LineGrid grid;
+  FaultyFs fs;
+  if (!journal.started || !grid.Allocate(journal.lines, journal.lsize) ||
+      RebuildDocument(journal, grid, fs) != Rebuilt::kDone) {
+    return "the journal cannot be rebuilt";
+  }
+  return SavedText(grid) == SavedText(ed.grid) ? "" : "the journal rebuilds another document";
+}
+
 /// What went wrong in the session that `data` describes; "" when nothing did.
 inline std::string SessionFault(const std::uint8_t* data, std::size_t size) {
   // Everything in the working directory goes: only a scratch directory of ours will do.
@@ -83,8 +102,10 @@ inline std::string SessionFault(const std::uint8_t* data, std::size_t size) {
       expected.size() <= static_cast<std::size_t>(lines) && doc.find('\0') >= text_size;
   if (session.Start((data[2] & 1) != 0 ? std::vector<std::string>{"doc"}
                                        : std::vector<std::string>{}) == 1) {
-    fault = (data[2] & 1) == 0 || fits ? "start-up failed" : "";
-  } else if ((data[2] & 1) != 0) {
+    // A declined load ends the program: no command runs after it.
+    return (data[2] & 1) == 0 || fits ? "start-up failed" : "";
+  }
+  if ((data[2] & 1) != 0) {
     for (int k = 0; k < lines && fault.empty(); ++k) {
       const std::string want = k < static_cast<int>(expected.size()) ? expected[k] : "";
       fault = ed.grid.ReadSlot(k) == want ? "" : "line " + std::to_string(k + 1) + " loaded wrong";
@@ -116,6 +137,7 @@ inline std::string SessionFault(const std::uint8_t* data, std::size_t size) {
       static_cast<void>(RunCommand(ed, ed.settings.keys[kUndo].data()));
       fault = ed.modified && GridBytes(ed.grid) == before ? "" : "undo was not exact";
     }
+    fault = fault.empty() ? JournalFault(ed) : fault;
   }
   if (fault.empty() && flow == Flow::kContinue) {
     const int status = RunEditor(ed);
@@ -135,6 +157,8 @@ inline std::string SessionFault(const std::uint8_t* data, std::size_t size) {
     }
     if (status != (ed.modified ? 1 : 0) || (ed.modified && !kept)) {
       fault = "unsaved work was not kept";
+    } else if (!ed.journal.path().empty()) {
+      fault = "the journal outlived the session";
     }
   }
   return fault;

@@ -170,11 +170,11 @@ bool Journal::Begin() {
   Put(Put(Put(start, static_cast<std::int32_t>(getpid())), lines_), lsize_);
   Append(RecordKind::kStart, start, sizeof start, nullptr, 0);
   Append(RecordKind::kName, nullptr, 0, absolute_.data(), absolute_.size());
-  char fields[64];
+  char fields[48];
   char* at = Put(fields, static_cast<std::uint64_t>(base_.device));
   at = Put(at, static_cast<std::uint64_t>(base_.inode));
   at = Put(at, static_cast<std::int64_t>(base_.size));
-  at = PutTime(PutTime(at, base_.modified), base_.changed);
+  at = PutTime(at, base_.modified);
   Put(at, base_.hash);
   // An empty document has an empty base record.
   Append(RecordKind::kBase, fields, base_path_.empty() ? 0 : sizeof fields, base_path_.data(),

@@ -11,7 +11,7 @@ namespace {
 
 constexpr const char* kJournalSuffix = ".brenik-journal";
 constexpr std::size_t kStartSize = 12;
-constexpr std::size_t kBaseFixedSize = 64;
+constexpr std::size_t kBaseFixedSize = 48;
 
 std::uint32_t Check(const char* record, std::size_t size) {
   return static_cast<std::uint32_t>(HashBytes(record, size, 0x6A6F75726E616CULL));
@@ -73,8 +73,7 @@ bool ReadBase(const char* payload, std::size_t length, JournalContents& read) {
   base.inode = static_cast<ino_t>(Get<std::uint64_t>(payload + 8));
   base.size = static_cast<off_t>(Get<std::int64_t>(payload + 16));
   base.modified = GetTime(payload + 24);
-  base.changed = GetTime(payload + 40);
-  base.hash = Get<std::uint64_t>(payload + 56);
+  base.hash = Get<std::uint64_t>(payload + 40);
   read.base_path.assign(payload + kBaseFixedSize, length - kBaseFixedSize);
   return read.base_path.find('\0') == std::string::npos;
 }

@@ -55,7 +55,7 @@ Bytes ReadBase(const JournalContents& journal, FileSystem& fs) {
   // The stamp first: a file of another size, place or time is not read at all.
   if (fs.Fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_dev == base.device &&
       info.st_ino == base.inode && info.st_size == base.size &&
-      SameTime(info.st_mtim, base.modified) && SameTime(info.st_ctim, base.changed)) {
+      SameTime(info.st_mtim, base.modified)) {
     bytes = ReadWhole(fd, static_cast<std::size_t>(info.st_size), fs);
   }
   static_cast<void>(fs.Close(fd));

@@ -15,20 +15,17 @@ struct FileStamp {
   ino_t inode = 0;
   off_t size = 0;
   timespec modified = {};
-  /// The time of the last change of the inode, which, unlike `modified`, nobody can set back.
-  timespec changed = {};
   /// A hash of the bytes as loaded or saved (HashBytes); 0 when they were not at hand.
   std::uint64_t hash = 0;
 
   /// The stamp of a file that exists, from what stat said of it.
   [[nodiscard]] static FileStamp Of(const struct stat& info) {
-    return {true, true, info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
+    return {true, true, info.st_dev, info.st_ino, info.st_size, info.st_mtim};
   }
   /// The stamp of a name under which there is no file.
   [[nodiscard]] static FileStamp Absent() { return {true, false}; }
 
-  /// True when both describe the same file in the same state, or both no file. The inode's
-  /// change time is left out: a change of owner or mode leaves the text as it was.
+  /// True when both describe the same file in the same state, or both no file.
   [[nodiscard]] bool Matches(const FileStamp& other) const {
     if (exists != other.exists) {
       return false;
