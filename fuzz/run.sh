@@ -7,10 +7,10 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60} seed=${2:-1} build=$PWD/build-fuzz
 
 CXX=clang++ cmake -S . -B "$build" -G Ninja -DBRENIK_FUZZ=ON -DBRENIK_TESTS=OFF >/dev/null
-cmake --build "$build" --target settings_fuzz editor_fuzz
+cmake --build "$build" --target settings_fuzz editor_fuzz journal_fuzz
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-for target in settings_fuzz editor_fuzz; do
+for target in settings_fuzz editor_fuzz journal_fuzz; do
   cp -r "fuzz/corpus/${target%_fuzz}" "$work/$target"
   mkdir -p "$build/fuzz-artifacts/$target"
   dict=() && [ ! -f "fuzz/${target%_fuzz}.dict" ] || dict=(-dict="fuzz/${target%_fuzz}.dict")

@@ -33,6 +33,12 @@ char* PutTime(char* at, const timespec& time) {
 
 }  // namespace
 
+Journal::~Journal() {
+  if (fd_ >= 0) {
+    static_cast<void>(fs_->Close(fd_));
+  }
+}
+
 void Journal::Configure(FileSystem& fs, std::FILE* out, int lines, int lsize, bool enabled) {
   fs_ = &fs;
   out_ = out;

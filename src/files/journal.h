@@ -20,6 +20,12 @@ namespace brenik {
 /// cleanly. A lock on it tells other sessions that this one still runs.
 class Journal final : public ReadHook {
  public:
+  Journal() = default;
+  Journal(const Journal&) = delete;
+  Journal& operator=(const Journal&) = delete;
+  /// Leaves the journal's file where it is, as a kill would: only Close removes it.
+  ~Journal() override;
+
   /// Until this is called, or when `enabled` is false, nothing is ever written.
   void Configure(FileSystem& fs, std::FILE* out, int lines, int lsize, bool enabled);
 
