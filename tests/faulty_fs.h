@@ -113,8 +113,9 @@ class FaultyFs : public PosixFileSystem {
   void Note(const std::string& call) { log += (log.empty() ? "" : ", ") + call; }
   // Counts the call; true with errno set when it is to fail or leaves the directory.
   bool Refused(Call kind, const char* path = "") {
+    const std::string padded = "/" + std::string(path) + "/";
     const bool outside = (path[0] == '/' && std::strncmp(path, here_.c_str(), here_.size()) != 0) ||
-                         std::strstr(path, "..") != nullptr;
+                         padded.find("/../") != std::string::npos;
     const bool planned = kind != kEnd && ++count_[kind] == fail_[kind].nth;
     errno = outside ? EACCES : planned ? fail_[kind].error : errno;
     return outside || planned;
