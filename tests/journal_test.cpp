@@ -1,7 +1,6 @@
 // Sessions that end without a word, as a kill leaves them, and what the next session makes of
 // the journals they leave: rebuilt, torn, renamed, doubled, changed underneath, or forged.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include "harness.h"
@@ -12,7 +11,7 @@ namespace {
 struct Case {
   std::vector<std::string> args;  // of the session that is killed, on "abc\nxyz\n" in doc
   std::string script;
-  const char* between;  // shell commands after the kill
+  const char* between;             // shell commands after the kill
   std::vector<std::string> later;  // the next session's arguments; it quits at once
   std::vector<const char*> said;   // by the next session, in order; "!..." never
   const char* check;               // shell commands that must succeed afterwards
