@@ -31,7 +31,7 @@ awk 'BEGIN {
   for (i = 0; i < 255; i++) line = line sprintf("%c", 33 + i % 94)
   for (n = 0; n < 32767; n++) print line
 }' > full.txt
-# Real text: header lines cut to what a line slot holds.
+# Real text: header lines cut to what a line holds.
 find /usr/include -name '*.h' -type f -print0 2> /dev/null | sort -z | xargs -0 cat 2> /dev/null |
   cut -c1-255 | head -n 32000 > real.txt
 if [ "$(wc -l < real.txt)" -lt 32000 ]; then

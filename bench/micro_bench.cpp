@@ -1,5 +1,5 @@
 // Micro-benchmarks of the line operations, the last-used-line search, the view, loading and
-// saving, on a small and a large grid. Files live in memory, so the figures are the editor's
+// saving, in a small and a large grid. Files live in memory, so the figures are the editor's
 // own work, not the disk's.
 #include <benchmark/benchmark.h>
 
@@ -19,15 +19,17 @@ namespace {
 
 constexpr int kLsize = 256;
 
-// A grid of `lines` slots whose first `filled` lines hold 60 characters each.
+// A grid of `lines` lines whose first `filled` hold 60 characters each.
 LineGrid Filled(int lines, int filled) {
   LineGrid grid;
   if (!grid.Allocate(lines, kLsize)) {
     std::abort();
   }
+  char line[kLsize];
   for (int k = 0; k < filled; ++k) {
-    std::snprintf(grid.WriteSlot(k), kLsize,
-                  "line %08d with some ordinary text after its number...", k);
+    const int length = std::snprintf(line, sizeof line,
+                                     "line %08d with some ordinary text after its number...", k);
+    SetText(k, line, static_cast<std::size_t>(length), grid);
   }
   return grid;
 }
@@ -37,7 +39,7 @@ std::FILE* Sink() {
   return sink;
 }
 
-// Grid sizes: the default 32,767 slots, and a million, each holding 32,000 lines.
+// Grid sizes: the default 32,767 lines, and a million, each holding 32,000.
 void Sizes(benchmark::internal::Benchmark* b) { b->Arg(32767)->Arg(1000000); }
 
 void BM_DeleteThenWedgeAtTheTop(benchmark::State& state) {
@@ -110,7 +112,8 @@ void BM_Load(benchmark::State& state) {
   Io console;
   console.out = std::fopen("/dev/null", "w");
   for (auto _ : state) {
-    if (Open("doc.txt", grid, console, fs) != OpenResult::kLoaded) {
+    FileStamp stamp;
+    if (Open("doc.txt", grid, console, fs, stamp) != OpenResult::kLoaded) {
       state.SkipWithError("load failed");
     }
   }
@@ -127,7 +130,8 @@ void BM_Save(benchmark::State& state) {
   console.out = std::fopen("/dev/null", "w");
   for (auto _ : state) {
     std::string name = "doc.txt";
-    if (Save(name, grid, console, fs) != SaveResult::kSaved) {
+    FileStamp stamp;
+    if (Save(name, stamp, grid, console, fs) != SaveResult::kSaved) {
       state.SkipWithError("save failed");
     }
   }

@@ -54,7 +54,7 @@ inline std::string SavedText(LineGrid& grid) {
   std::string text;
   const int last = DocLength(grid);
   for (int k = 0; k <= last; ++k) {
-    text += grid.ReadSlot(k) + std::string("\n");
+    text += std::string(grid.Text(k)) + "\n";
   }
   return text;
 }

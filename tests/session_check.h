@@ -36,15 +36,17 @@ inline std::vector<std::string> ExpectedLines(std::string text, int lsize) {
   return lines;
 }
 
-/// Every slot, all lsize bytes; "" once a slot holds a stray byte behind its text.
+/// Every line, each with its newline; "" once a line is longer than the grid allows or holds a
+/// zero byte.
 inline std::string GridBytes(const LineGrid& grid) {
   std::string bytes;
   for (int k = 0; k < grid.lines(); ++k) {
-    const std::string slot(grid.ReadSlot(k), static_cast<std::size_t>(grid.lsize()));
-    if (slot.find_first_not_of('\0', std::strlen(slot.c_str())) != std::string::npos) {
+    const std::string_view text = grid.Text(k);
+    if (text.size() >= static_cast<std::size_t>(grid.lsize()) ||
+        text.find('\0') != std::string_view::npos) {
       return "";
     }
-    bytes += slot;
+    bytes.append(text) += '\n';
   }
   return bytes;
 }
@@ -108,7 +110,7 @@ inline std::string SessionFault(const std::uint8_t* data, std::size_t size) {
   if ((data[2] & 1) != 0) {
     for (int k = 0; k < lines && fault.empty(); ++k) {
       const std::string want = k < static_cast<int>(expected.size()) ? expected[k] : "";
-      fault = ed.grid.ReadSlot(k) == want ? "" : "line " + std::to_string(k + 1) + " loaded wrong";
+      fault = ed.grid.Text(k) == want ? "" : "line " + std::to_string(k + 1) + " loaded wrong";
     }
   }
   std::vector<char> input(static_cast<std::size_t>(width) + 1);

@@ -8,17 +8,21 @@ namespace brenik {
 namespace {
 
 // Length of a line's text, at most lsize - 1.
-int LineLength(const LineGrid& grid, int line) {
-  return static_cast<int>(strnlen(grid.ReadSlot(line), static_cast<std::size_t>(grid.lsize())));
-}
+int LineLength(const LineGrid& grid, int line) { return static_cast<int>(grid.Text(line).size()); }
 
-// Pads a line shorter than the column with spaces; the zero behind the pad ends the line.
-void SpaceFill(int line, int column, LineGrid& grid) {
-  const int length = LineLength(grid, line);
-  if (length < column) {
-    char* slot = grid.WriteSlot(line);
-    std::memset(slot + length, ' ', static_cast<std::size_t>(column - length));
+// Copies the line's text into the scratch buffer, padded with spaces up to the column when it is
+// shorter; the new text's length. Past its end a line reads as empty, so that is where typing
+// lands.
+std::size_t Padded(int line, int column, LineGrid& grid) {
+  const std::string_view text = grid.Text(line);
+  char* scratch = grid.Scratch();
+  std::memcpy(scratch, text.data(), text.size());
+  const auto width = static_cast<std::size_t>(column);
+  if (text.size() >= width) {
+    return text.size();
   }
+  std::memset(scratch + text.size(), ' ', width - text.size());
+  return width;
 }
 
 // Length of the text that starts at the column; 0 at or past the line's end.
@@ -29,24 +33,26 @@ int LengthFrom(const LineGrid& grid, int line, int column) {
 
 }  // namespace
 
-bool Replace(int line, int column, const char* text, LineGrid& grid) {
+bool Replace(int line, int column, std::string_view text, LineGrid& grid) {
   const int lsize = grid.lsize();
   if (column >= lsize - 1) {
     return false;
   }
-  SpaceFill(line, column, grid);
-  const std::size_t room = static_cast<std::size_t>(lsize - 1 - column);
-  const std::size_t count = strnlen(text, room);
-  // Nothing written, nothing taken for writing: an empty line past the document stays past it.
-  if (count > 0) {
-    std::memcpy(grid.WriteSlot(line) + column, text, count);
+  const std::size_t count = std::min(text.size(), static_cast<std::size_t>(lsize - 1 - column));
+  // Nothing written and nothing to pad: an empty line past the document stays past it.
+  if (count == 0 && LineLength(grid, line) >= column) {
+    return true;
   }
+  std::size_t length = Padded(line, column, grid);
+  std::memcpy(grid.Scratch() + column, text.data(), count);
+  length = std::max(length, static_cast<std::size_t>(column) + count);
+  grid.SetText(line, {grid.Scratch(), length});
   return true;
 }
 
-InsertFit CheckInsert(int line, int column, const char* text, const LineGrid& grid) {
+InsertFit CheckInsert(int line, int column, std::string_view text, const LineGrid& grid) {
   const int lsize = grid.lsize();
-  const long t = static_cast<long>(std::strlen(text));
+  const long t = static_cast<long>(text.size());
   const long n = LineLength(grid, line);
   InsertFit fit;
   long settled = t;
@@ -62,13 +68,15 @@ InsertFit CheckInsert(int line, int column, const char* text, const LineGrid& gr
   return fit;
 }
 
-void Insert(int line, int column, int count, const char* text, LineGrid& grid) {
-  SpaceFill(line, column, grid);
-  const int length = LineLength(grid, line);
-  char* slot = grid.WriteSlot(line);
-  // The tail moves right by `count`; memmove copes with the overlap without a scratch copy.
-  std::memmove(slot + column + count, slot + column, static_cast<std::size_t>(length - column));
-  std::memcpy(slot + column, text, static_cast<std::size_t>(count));
+void Insert(int line, int column, int count, std::string_view text, LineGrid& grid) {
+  const std::size_t length = Padded(line, column, grid);
+  char* scratch = grid.Scratch();
+  const auto at = static_cast<std::size_t>(column);
+  const auto n = static_cast<std::size_t>(count);
+  // The tail moves right by `count`; memmove copes with the overlap without another copy.
+  std::memmove(scratch + at + n, scratch + at, length - at);
+  std::memcpy(scratch + at, text.data(), n);
+  grid.SetText(line, {scratch, length + n});
 }
 
 Fit CheckCut(int line, int column, int size, const LineGrid& grid) {
@@ -86,15 +94,17 @@ Fit CheckCut(int line, int column, int size, const LineGrid& grid) {
 }
 
 void Cut(int line, int column, int size, LineGrid& grid) {
-  const int length = LineLength(grid, line);
-  char* slot = grid.WriteSlot(line);
-  const int keep = length - column - size;
-  std::memmove(slot + column, slot + column + size, static_cast<std::size_t>(keep));
-  std::memset(slot + column + keep, 0, static_cast<std::size_t>(size));
+  const std::string_view text = grid.Text(line);
+  char* scratch = grid.Scratch();
+  const auto at = static_cast<std::size_t>(column);
+  const auto n = static_cast<std::size_t>(size);
+  std::memcpy(scratch, text.data(), at);
+  std::memcpy(scratch + at, text.data() + at + n, text.size() - at - n);
+  grid.SetText(line, {scratch, text.size() - n});
 }
 
-Fit CheckPaste(int column, const char* text, int lsize) {
-  const long t = static_cast<long>(std::strlen(text));
+Fit CheckPaste(int column, std::string_view text, int lsize) {
+  const long t = static_cast<long>(text.size());
   if (t == 0) {
     return {Fit::Verdict::kNothing, 0};
   }
@@ -104,16 +114,18 @@ Fit CheckPaste(int column, const char* text, int lsize) {
   return {Fit::Verdict::kWhole, static_cast<int>(t)};
 }
 
-void Paste(int line, int column, int count, const char* text, LineGrid& grid) {
-  SpaceFill(line, column, grid);
-  std::memcpy(grid.WriteSlot(line) + column, text, static_cast<std::size_t>(count));
+void Paste(int line, int column, int count, std::string_view text, LineGrid& grid) {
+  const std::size_t length = Padded(line, column, grid);
+  const auto at = static_cast<std::size_t>(column);
+  const auto n = static_cast<std::size_t>(count);
+  std::memcpy(grid.Scratch() + at, text.data(), n);
+  grid.SetText(line, {grid.Scratch(), std::max(length, at + n)});
 }
 
 void Trim(int line, int column, LineGrid& grid) {
-  // Behind the text the slot is zero already, so only the text from the column is cleared.
-  const int length = LineLength(grid, line);
-  if (column < length) {
-    std::memset(grid.WriteSlot(line) + column, 0, static_cast<std::size_t>(length - column));
+  const std::string_view text = grid.Text(line);
+  if (static_cast<std::size_t>(column) < text.size()) {
+    grid.SetText(line, text.substr(0, static_cast<std::size_t>(column)));
   }
 }
 

@@ -1,14 +1,16 @@
-// Edits inside one line slot, and the checks that size them before they run. Nothing here
-// prints: a check returns what it settled, and the caller tells the user.
+// Edits inside one line, and the checks that size them before they run. Nothing here prints: a
+// check returns what it settled, and the caller tells the user.
 #pragma once
+
+#include <string_view>
 
 #include "buffer/grid.h"
 
 namespace brenik {
 
 /// Overwrites the line from `column` with `text`, filling a short line with spaces first.
-/// False, with nothing changed, at the slot's last column, which has no room for text.
-[[nodiscard]] bool Replace(int line, int column, const char* text, LineGrid& grid);
+/// False, with nothing changed, at the line's last column, which has no room for text.
+[[nodiscard]] bool Replace(int line, int column, std::string_view text, LineGrid& grid);
 
 /// How many characters of an insert fit, and what shortened it.
 struct InsertFit {
@@ -17,9 +19,11 @@ struct InsertFit {
   bool past_line = false;      // the line would grow past the slot
 };
 /// Settles how many characters of `text` fit when inserted at the column.
-[[nodiscard]] InsertFit CheckInsert(int line, int column, const char* text, const LineGrid& grid);
-/// Inserts `count` characters of `text` at the column and shifts the rest of the line right.
-void Insert(int line, int column, int count, const char* text, LineGrid& grid);
+[[nodiscard]] InsertFit CheckInsert(int line, int column, std::string_view text,
+                                    const LineGrid& grid);
+/// Inserts `count` characters of `text` at the column and shifts the rest of the line right;
+/// `text` may be another line's.
+void Insert(int line, int column, int count, std::string_view text, LineGrid& grid);
 
 /// What a cut, copy or paste settled: how many characters it takes and why.
 struct Fit {
@@ -42,9 +46,9 @@ struct Fit {
 void Cut(int line, int column, int size, LineGrid& grid);
 
 /// Settles how many characters of `text` may overwrite from the column.
-[[nodiscard]] Fit CheckPaste(int column, const char* text, int lsize);
+[[nodiscard]] Fit CheckPaste(int column, std::string_view text, int lsize);
 /// Overwrites from the column with `count` characters of `text`.
-void Paste(int line, int column, int count, const char* text, LineGrid& grid);
+void Paste(int line, int column, int count, std::string_view text, LineGrid& grid);
 
 /// Cuts the line off at the column.
 void Trim(int line, int column, LineGrid& grid);

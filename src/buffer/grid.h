@@ -1,92 +1,117 @@
-// The line grid: every line of the document in an equal-size slot, and the whole-line operations.
+// The line grid: every line of the document, each with room for `lsize` - 1 characters, stored
+// as compactly as its text, and the whole-line operations.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <string_view>
 
 namespace brenik {
 
-/// Fixed grid of `lines` slots of `lsize` bytes each; the limits are set once by Allocate.
+/// Releases a block from malloc.
+struct FreeDeleter {
+  void operator()(void* p) const;
+};
+/// A block of text from malloc, which the grid may take over and grow.
+using TextBlock = std::unique_ptr<char[], FreeDeleter>;
+/// An uninitialised block of `size` bytes (at least one); null when memory is short.
+[[nodiscard]] TextBlock AllocateText(std::size_t size);
+
+/// A document of at most `lines` lines of at most `lsize` - 1 characters each; the limits are
+/// set once by Allocate, and reading a line past the document gives an empty one.
 ///
-/// The empty slots after the document form a movable gap, so that removing or opening a line
-/// costs a slot copy per line the gap travels, not a shift of the whole grid. Lines before the
-/// gap sit at their own index, lines after it beyond the gap, and lines past the document's
-/// region map into the gap, whose slots are all zero.
+/// Each line is one 8-byte record: where its text is in the text space, and how long it is. The
+/// text space holds the texts, a loaded file's bytes where they were read, and is never larger
+/// than twice the live text plus a mebibyte. The records of the lines past the document form a
+/// movable gap, so that removing or opening a line costs a record moved per line the gap
+/// travels, not a shift of the whole document; every record in the gap reads as an empty line,
+/// so that reaching a line far past the document touches no memory on the way.
+///
+/// Only growth can fail: a method that may need more memory throws std::bad_alloc before it
+/// changes anything.
 class LineGrid {
  public:
   LineGrid() = default;
 
-  /// Allocates a zero-filled grid; false when lines × lsize cannot be addressed or allocated.
+  /// Sets the limits; memory follows the text, not the limits. False when `lsize` - 1 cannot be
+  /// a line's length, or memory for a start is short.
   [[nodiscard]] bool Allocate(int lines, int lsize);
 
   int lines() const { return lines_; }
   int lsize() const { return lsize_; }
 
-  /// The slot of a line, 0 <= line < lines(), to read; never moves anything.
-  const char* ReadSlot(int line) const { return data_.get() + Physical(line) * lsize_; }
-  /// The slot of a line, 0 <= line < lines(), to write. It may move other lines' slots, so a
-  /// slot pointer taken before this call is stale after it.
-  char* WriteSlot(int line) {
-    if (line >= used_) {
-      Extend(line);
-    }
-    return data_.get() + Physical(line) * lsize_;
+  /// The text of a line, 0 <= line < lines(); empty past the document. Valid until the next
+  /// change to the grid.
+  [[nodiscard]] std::string_view Text(int line) const {
+    const std::uint64_t record = line < used_ ? records_[Slot(line)] : 0;
+    return {space_.get() + (record >> kLengthBits), static_cast<std::size_t>(record & kMaxLength)};
   }
 
   /// One past the last line that may hold text: every line from here on is empty.
   int bound() const { return used_; }
 
-  /// Removes a line: the following lines move up one; the last slot becomes empty.
+  /// Gives a line the text of `text` (at most lsize - 1 bytes, none of them zero). `text` must
+  /// not point into the grid; Scratch() is the place to build it.
+  void SetText(int line, std::string_view text);
+  /// lsize bytes to build a line's new text in before SetText; its contents do not last.
+  [[nodiscard]] char* Scratch() { return scratch_.get(); }
+
+  /// Removes a line: the following lines move up one; the last line becomes empty.
   void RemoveLine(int line);
-  /// Opens an empty line: it and the following lines move down; the last slot's text is lost.
+  /// Opens an empty line: it and the following lines move down; the last line's text is lost.
   void OpenLine(int line);
-  /// Empties every slot, at a cost that follows the document rather than the grid.
-  void EmptyAll();
-  /// After EmptyAll: backs the slots of lines [0, count) with memory in one go, which is much
-  /// cheaper than a fault on every page as they are filled. Only a hint; it may do nothing.
-  void Prepare(int count);
+
+  /// Replaces the whole document by `count` lines whose texts lie in `text` (`size` bytes, which
+  /// the grid takes over): `place(put)` calls put(offset, length) once per line, in order.
+  template <typename Place>
+  void Load(TextBlock text, std::size_t size, int count, Place place) {
+    Reset(std::move(text), size, count);
+    place([this](std::size_t offset, std::size_t length) { Append(offset, length); });
+  }
 
  private:
-  std::ptrdiff_t Physical(int line) const {
-    if (line < gap_) {
-      return line;
-    }
-    if (line < used_) {
-      return static_cast<std::ptrdiff_t>(line) + (lines_ - used_);
-    }
-    return static_cast<std::ptrdiff_t>(gap_) + (line - used_);
-  }
-  void Extend(int line);
-  void MoveGap(int to);
-  void ShiftSlot(std::ptrdiff_t from, std::ptrdiff_t to);
+  static constexpr int kLengthBits = 24;
+  static constexpr std::uint64_t kMaxLength = (std::uint64_t{1} << kLengthBits) - 1;
 
-  struct FreeDeleter {
-    void operator()(char* p) const;
-  };
-  std::unique_ptr<char[], FreeDeleter> data_;
+  std::size_t Slot(int line) const {
+    return static_cast<std::size_t>(line) + (line < gap_ ? 0 : capacity_ - used_);
+  }
+  void Reach(int line);
+  void GrowRecords(std::size_t needed);
+  void MoveGap(int to);
+  std::size_t Store(std::string_view text);
+  void Compact();
+  void Reset(TextBlock text, std::size_t size, int count);
+  void Append(std::size_t offset, std::size_t length);
+  void Forget(std::uint64_t record);
+
+  std::unique_ptr<std::uint64_t[], FreeDeleter> records_;
+  std::size_t capacity_ = 0;  // records, gap included
+  TextBlock space_;
+  std::size_t space_size_ = 0;
+  std::size_t space_used_ = 0;
+  std::size_t dead_ = 0;  // bytes of the space that no line holds any more
+  TextBlock scratch_;
   int lines_ = 0;
   int lsize_ = 0;
-  int used_ = 0;  // lines [used_, lines_) are empty and live in the gap
-  int gap_ = 0;   // lines [0, gap_) sit at their own index; [gap_, used_) after the gap
+  int used_ = 0;  // lines [used_, lines_) are empty and have no record outside the gap
+  int gap_ = 0;   // lines [0, gap_) have the record of their own index; [gap_, used_) after it
 };
 
-/// Copies a text of at most lsize - 1 characters over a slot's text and zeroes what is left of
-/// the old text; the cost follows the two texts, not the slot size.
-void CopyText(const char* from, char* to, int lsize);
-
-/// Empties a slot: every byte zero.
+/// Empties a line.
 void Clear(int line, LineGrid& grid);
-/// Gives a line the text of `length` bytes, none of them zero, at most lsize - 1.
+/// Gives a line `length` bytes of text, none of them zero, at most lsize - 1.
 void SetText(int line, const char* text, std::size_t length, LineGrid& grid);
 /// The destination receives the source's text, then the source is emptied; same line: unchanged.
 void Move(int source, int destination, LineGrid& grid);
 /// The destination receives the source's text.
 void Copy(int source, int destination, LineGrid& grid);
-/// Removes a line: the following lines move up one slot and the last slot is emptied.
+/// Removes a line: the following lines move up one and the last line is emptied.
 void Delete(int line, LineGrid& grid);
-/// Opens an empty line: the line and those after it move down; the last slot's text is lost.
+/// Opens an empty line: the line and those after it move down; the last line's text is lost.
 void Wedge(int line, LineGrid& grid);
-/// The highest slot index whose text is not empty, 0 when none.
+/// The highest line index whose text is not empty, 0 when none.
 [[nodiscard]] int DocLength(const LineGrid& grid);
 
 }  // namespace brenik

@@ -1,5 +1,6 @@
 #include "core/editing.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 
@@ -48,7 +49,7 @@ void Record(Editor& ed, UndoMode mode, int first, int second = 0) {
 void SaveLineForUndo(Editor& ed) { StoreUndo(ed.undo, ed.line, ed.grid); }
 
 void CopyToClip(Editor& ed, int count) {
-  std::memcpy(ed.clip.get(), ed.grid.ReadSlot(ed.line) + ed.column,
+  std::memcpy(ed.clip.get(), ed.grid.Text(ed.line).data() + ed.column,
               static_cast<std::size_t>(count));
   ed.clip[static_cast<std::size_t>(count)] = '\0';
 }
@@ -72,7 +73,7 @@ bool Settled(Editor& ed, Fit fit, const char* verb, const char* nothing) {
 }
 
 // Says how an insert was shortened; the count that fits.
-int SettleInsert(Editor& ed, int line, int column, const char* text) {
+int SettleInsert(Editor& ed, int line, int column, std::string_view text) {
   const InsertFit fit = CheckInsert(line, column, text, ed.grid);
   if (fit.past_position) {
     std::fputs("Insert was truncated because it is too long for the position\n", ed.io.out);
@@ -118,7 +119,7 @@ void MoveOrCopy(Editor& ed, bool copy) {
   Record(ed, copy ? UndoMode::kCopied : UndoMode::kMoved, ed.line, *target);
 }
 
-void InsertText(Editor& ed, const char* text) {
+void InsertText(Editor& ed, std::string_view text) {
   const int count = SettleInsert(ed, ed.line, ed.column, text);
   if (count > 0) {
     SaveLineForUndo(ed);
@@ -134,7 +135,7 @@ void EnterText(Editor& ed, std::string_view input) {
     return;
   }
   // "!" lets a line that is also a key be typed as text; only the "!" itself is dropped.
-  const char* text = input.data() + (input.starts_with('!') ? 1 : 0);
+  const std::string_view text = input.substr(input.starts_with('!') ? 1 : 0);
   SaveLineForUndo(ed);
   if (!Replace(ed.line, ed.column, text, ed.grid)) {
     std::fputs("At End Of Line\n", ed.io.out);
@@ -164,7 +165,7 @@ Flow LineCopy(Editor& ed) {
 
 Flow LineInsert(Editor& ed) {
   // Wedging would push the last slot's text out of the grid, beyond the reach of undo.
-  if (ed.grid.ReadSlot(ed.grid.lines() - 1)[0] != '\0') {
+  if (!ed.grid.Text(ed.grid.lines() - 1).empty()) {
     std::fputs("Cannot insert a line: the last line is not empty\n", ed.io.out);
     return Flow::kContinue;
   }
@@ -234,7 +235,7 @@ Flow NewInsert(Editor& ed) {
   std::fputs("Enter string to insert\n", ed.io.out);
   if (ReadText(ed.io, ed.insert_text.get(), ed.grid.lsize() - 1) != Line::kEnd &&
       Typeable(ed, {ed.insert_text.get(), ed.io.length})) {
-    InsertText(ed, ed.insert_text.get());
+    InsertText(ed, {ed.insert_text.get(), ed.io.length});
   }
   return Flow::kContinue;
 }
@@ -252,12 +253,12 @@ Flow TrimWrap(Editor& ed) {
   }
   const int next = ed.line + 1;
   StoreDoubleUndo(ed.undo, ed.line, next, ed.grid);
-  // Past the line's end the slot holds zeros: the tail is empty there.
-  const int count = SettleInsert(ed, next, 0, ed.grid.ReadSlot(ed.line) + ed.column);
+  // Past the line's end the tail is empty.
+  const std::string_view text = ed.grid.Text(ed.line);
+  const std::string_view tail = text.substr(std::min(text.size(), std::size_t(ed.column)));
+  const int count = SettleInsert(ed, next, 0, tail);
   if (count > 0) {
-    // Taking the next slot for writing may move the current one, so the tail is found after.
-    static_cast<void>(ed.grid.WriteSlot(next));
-    Insert(next, 0, count, ed.grid.ReadSlot(ed.line) + ed.column, ed.grid);
+    Insert(next, 0, count, tail, ed.grid);
   }
   Trim(ed.line, ed.column, ed.grid);
   Record(ed, UndoMode::kWrapped, ed.line, next);

@@ -1,5 +1,6 @@
 #include "core/loop.h"
 
+#include <new>
 #include <optional>
 
 #include "core/editing.h"
@@ -41,17 +42,32 @@ int MatchCommand(const CommandKeys& keys, std::string_view input) {
 
 }  // namespace
 
-Flow RunCommand(Editor& ed, std::string_view input) {
-  // A cursor key does what it is, whatever keys the settings file gave the commands.
-  if (const std::optional<Command> key = TerminalKey(input)) {
-    return kHandlers[*key](ed);
-  }
-  const int command = MatchCommand(ed.settings.keys, input);
-  if (command < 0) {
-    EnterText(ed, input);
+// The grid grows only before it changes anything, and only a line far past the document can
+// ask for more than there is: such a command is refused as a whole.
+template <typename Run>
+Flow Guarded(Editor& ed, Run run) {
+  try {
+    return run();
+  } catch (const std::bad_alloc&) {
+    std::fputs("There is not enough memory for that; the document was not changed\n", ed.io.out);
+    ed.undo.mode = UndoMode::kNone;  // its copies may have been taken for the refused edit
     return Flow::kContinue;
   }
-  return kHandlers[command](ed);
+}
+
+Flow RunCommand(Editor& ed, std::string_view input) {
+  return Guarded(ed, [&] {
+    // A cursor key does what it is, whatever keys the settings file gave the commands.
+    if (const std::optional<Command> key = TerminalKey(input)) {
+      return kHandlers[*key](ed);
+    }
+    const int command = MatchCommand(ed.settings.keys, input);
+    if (command < 0) {
+      EnterText(ed, input);
+      return Flow::kContinue;
+    }
+    return kHandlers[command](ed);
+  });
 }
 
 namespace {
@@ -88,7 +104,10 @@ int RunEditor(Editor& ed) {
     }
     // What was cut off a line could have been anything; the part kept is text, never a command.
     if (line == Line::kLong) {
-      EnterText(ed, {input, ed.io.length});
+      static_cast<void>(Guarded(ed, [&] {
+        EnterText(ed, {input, ed.io.length});
+        return Flow::kContinue;
+      }));
       continue;
     }
     const Flow flow = RunCommand(ed, {input, ed.io.length});

@@ -62,8 +62,9 @@ Flow PositionBeg(Editor& ed) {
 }
 
 Flow PositionEnd(Editor& ed) {
-  // A slot holds at most lsize - 1 characters, so the end is a valid column.
-  ed.column += static_cast<int>(std::strlen(ed.grid.ReadSlot(ed.line) + ed.column));
+  // A line holds at most lsize - 1 characters, so the end is a valid column; past the end the
+  // cursor stays.
+  ed.column = std::max(ed.column, static_cast<int>(ed.grid.Text(ed.line).size()));
   return Flow::kContinue;
 }
 
@@ -97,13 +98,17 @@ Flow JumpLine(Editor& ed) {
   if (!AskJumpString(ed)) {
     return Flow::kContinue;
   }
-  const char* from = ed.grid.ReadSlot(ed.line) + ed.column;
-  const char* found = std::strstr(from, ed.jump.get());
-  if (found == nullptr) {
+  const std::string_view text = ed.grid.Text(ed.line);
+  const auto from = static_cast<std::size_t>(ed.column);
+  // Past the line's end only the empty string is there, found at once.
+  const std::size_t found = from <= text.size()  ? text.find(ed.jump.get(), from)
+                            : ed.jump[0] == '\0' ? from
+                                                 : std::string_view::npos;
+  if (found == std::string_view::npos) {
     std::fprintf(ed.io.out, "String not found in line %i\n", ed.line + 1);
     return Flow::kContinue;
   }
-  ed.column += static_cast<int>(found - from);
+  ed.column = static_cast<int>(found);
   return Flow::kContinue;
 }
 
@@ -115,11 +120,10 @@ Flow JumpDoc(Editor& ed) {
   // Slots from the bound on are empty and can hold only the empty string, found at once.
   const int end = std::max(std::min(grid.lines(), grid.bound()), ed.line + 1);
   for (int k = ed.line; k < end; ++k) {
-    const char* slot = grid.ReadSlot(k);
-    const char* found = std::strstr(slot, ed.jump.get());
-    if (found != nullptr) {
+    const std::size_t found = grid.Text(k).find(ed.jump.get());
+    if (found != std::string_view::npos) {
       ed.line = k;
-      ed.column = static_cast<int>(found - slot);
+      ed.column = static_cast<int>(found);
       return Flow::kContinue;
     }
   }

@@ -8,30 +8,30 @@ namespace {
 
 // Keeps a line's text and its terminating zero. Nothing behind them is written or read, so a
 // copy costs what the text costs and the rest of the buffer may stay untouched.
-void KeepCopy(const char* slot, char* copy, int lsize) {
-  const std::size_t length = strnlen(slot, static_cast<std::size_t>(lsize) - 1);
-  std::memcpy(copy, slot, length);
-  copy[length] = '\0';
+void KeepCopy(std::string_view text, char* copy) {
+  std::memcpy(copy, text.data(), text.size());
+  copy[text.size()] = '\0';
 }
 
-// Puts a saved copy back into a slot, zero-filled behind its text.
+// Puts a saved copy back as the line's text; a line holds no zero byte, so the copy's zero
+// ends it.
 void RecallUndo(int line, const char* copy, LineGrid& grid) {
-  CopyText(copy, grid.WriteSlot(line), grid.lsize());
+  SetText(line, copy, std::strlen(copy), grid);
 }
 
 }  // namespace
 
 void StoreUndo(Undo& undo, int line, const LineGrid& grid) {
   undo.first = line;
-  KeepCopy(grid.ReadSlot(line), undo.copy1.get(), grid.lsize());
+  KeepCopy(grid.Text(line), undo.copy1.get());
 }
 
 void StoreDoubleUndo(Undo& undo, int first, int second, const LineGrid& grid) {
   if (second < 0 || second >= grid.lines()) {
     return;
   }
-  KeepCopy(grid.ReadSlot(first), undo.copy1.get(), grid.lsize());
-  KeepCopy(grid.ReadSlot(second), undo.copy2.get(), grid.lsize());
+  KeepCopy(grid.Text(first), undo.copy1.get());
+  KeepCopy(grid.Text(second), undo.copy2.get());
 }
 
 std::optional<int> ApplyUndo(Undo& undo, LineGrid& grid) {

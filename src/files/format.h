@@ -3,15 +3,11 @@
 
 #include <cstddef>
 #include <cstring>
+#include <string_view>
 
 #include "buffer/grid.h"
 
 namespace brenik {
-
-/// The bytes a slot contributes before its newline: the text up to its first zero byte.
-[[nodiscard]] inline std::size_t SavedLength(const LineGrid& grid, int line) {
-  return strnlen(grid.ReadSlot(line), static_cast<std::size_t>(grid.lsize()) - 1);
-}
 
 /// The size of lines 0 .. last in the save format, newlines included.
 [[nodiscard]] std::size_t FormatSize(const LineGrid& grid, int last);
@@ -25,8 +21,9 @@ template <typename Flush>
                                Flush flush) {
   std::size_t used = 0;
   for (int k = 0; k <= last; ++k) {
-    const char* text = grid.ReadSlot(k);
-    const std::size_t length = SavedLength(grid, k);
+    const std::string_view line = grid.Text(k);
+    const char* text = line.data();
+    const std::size_t length = line.size();
     if (used + length + 1 > size) {
       if (!flush(chunk, used)) {
         return false;

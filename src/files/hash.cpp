@@ -1,5 +1,6 @@
 #include "files/hash.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace brenik {
@@ -11,32 +12,59 @@ constexpr std::uint64_t kPrime2 = 0xC2B2AE3D27D4EB4FULL;
 
 std::uint64_t Rotate(std::uint64_t x, int bits) { return (x << bits) | (x >> (64 - bits)); }
 
-std::uint64_t Mix(std::uint64_t lane, std::uint64_t word) {
-  return Rotate(lane + word * kPrime2, 31) * kPrime1;
+// Four independent lanes keep the multiplier busy: a whole file is hashed at memory speed.
+void MixStripe(std::uint64_t (&lanes)[4], const char* stripe) {
+  std::uint64_t words[4];
+  std::memcpy(words, stripe, sizeof words);
+  for (int k = 0; k < 4; ++k) {
+    lanes[k] = Rotate(lanes[k] + words[k] * kPrime2, 31) * kPrime1;
+  }
 }
 
 }  // namespace
 
-std::uint64_t HashBytes(const char* data, std::size_t size, std::uint64_t seed) {
-  // Four independent lanes keep the multiplier busy: a whole file is hashed at memory speed.
-  std::uint64_t lanes[4] = {seed + kPrime1, seed + kPrime2, seed, seed - kPrime1};
-  std::size_t at = 0;
-  for (; at + 32 <= size; at += 32) {
-    std::uint64_t words[4];
-    std::memcpy(words, data + at, sizeof words);
-    for (int k = 0; k < 4; ++k) {
-      lanes[k] = Mix(lanes[k], words[k]);
+Hasher::Hasher(std::uint64_t seed)
+    : lanes_{seed + kPrime1, seed + kPrime2, seed, seed - kPrime1}, stripe_{} {}
+
+void Hasher::Add(const char* data, std::size_t size) {
+  total_ += size;
+  if (held_ > 0) {
+    const std::size_t taken = std::min(size, sizeof stripe_ - held_);
+    std::memcpy(stripe_ + held_, data, taken);
+    held_ += taken;
+    data += taken;
+    size -= taken;
+    if (held_ < sizeof stripe_) {
+      return;
     }
+    MixStripe(lanes_, stripe_);
+    held_ = 0;
   }
-  std::uint64_t hash = Rotate(lanes[0], 1) + Rotate(lanes[1], 7) + Rotate(lanes[2], 12) +
-                       Rotate(lanes[3], 18) + static_cast<std::uint64_t>(size);
-  for (; at < size; ++at) {
-    hash = Rotate(hash ^ (static_cast<unsigned char>(data[at]) * kPrime1), 11) * kPrime2;
+  for (; size >= sizeof stripe_; data += sizeof stripe_, size -= sizeof stripe_) {
+    MixStripe(lanes_, data);
+  }
+  if (size > 0) {
+    std::memcpy(stripe_, data, size);
+  }
+  held_ = size;
+}
+
+std::uint64_t Hasher::Value() const {
+  std::uint64_t hash = Rotate(lanes_[0], 1) + Rotate(lanes_[1], 7) + Rotate(lanes_[2], 12) +
+                       Rotate(lanes_[3], 18) + total_;
+  for (std::size_t k = 0; k < held_; ++k) {
+    hash = Rotate(hash ^ (static_cast<unsigned char>(stripe_[k]) * kPrime1), 11) * kPrime2;
   }
   hash ^= hash >> 33;
   hash *= kPrime2;
   hash ^= hash >> 29;
   return hash;
+}
+
+std::uint64_t HashBytes(const char* data, std::size_t size, std::uint64_t seed) {
+  Hasher hasher(seed);
+  hasher.Add(data, size);
+  return hasher.Value();
 }
 
 }  // namespace brenik

@@ -81,8 +81,8 @@ void Journal::Rebase(const std::string& name, const FileStamp& stamp) {
 }
 
 void Journal::Set(int line, const LineGrid& grid) {
-  const char* text = grid.ReadSlot(line);
-  Edit(RecordKind::kSet, line, text, strnlen(text, static_cast<std::size_t>(lsize_)));
+  const std::string_view text = grid.Text(line);
+  Edit(RecordKind::kSet, line, text.data(), text.size());
 }
 
 void Journal::Remove(int line) { Edit(RecordKind::kRemove, line, nullptr, 0); }

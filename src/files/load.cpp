@@ -8,7 +8,6 @@
 
 #include "files/hash.h"
 #include "files/parse.h"
-#include "files/text.h"
 
 namespace brenik {
 
@@ -19,7 +18,7 @@ enum class ReadOutcome { kRead, kNotFound, kRefused };
 // A whole file's text; `data` is set only when the outcome is kRead.
 struct FileText {
   ReadOutcome outcome = ReadOutcome::kRefused;
-  TextBuffer data = nullptr;
+  TextBlock data = nullptr;
   std::size_t size = 0;
   struct stat info = {};
 };
@@ -108,7 +107,7 @@ FileText ReadFileText(const std::string& path, FileSystem& fs, std::FILE* out) {
 }  // namespace
 
 OpenResult Open(const std::string& path, LineGrid& grid, Io& io, FileSystem& fs, FileStamp& stamp) {
-  const FileText text = ReadFileText(path, fs, io.out);
+  FileText text = ReadFileText(path, fs, io.out);
   switch (text.outcome) {
     case ReadOutcome::kRead:
       break;
@@ -120,13 +119,19 @@ OpenResult Open(const std::string& path, LineGrid& grid, Io& io, FileSystem& fs,
   }
   std::fprintf(io.out, "Opened %s\n", Shown(path.c_str()).c_str());
   std::fprintf(io.out, "Read %zu bytes, ", text.size);
-  switch (ParseLines(text.data.get(), text.size, grid, io)) {
+  // Taken while the bytes are as read: the grid keeps them, and edits change them in place.
+  const std::uint64_t hash = HashBytes(text.data.get(), text.size);
+  switch (ParseLines(std::move(text.data), text.size, grid, io)) {
     case ParseResult::kPlaced:
       stamp = FileStamp::Of(text.info);
-      stamp.hash = HashBytes(text.data.get(), text.size);
+      stamp.hash = hash;
       return OpenResult::kLoaded;
     case ParseResult::kDeclined:
       return OpenResult::kDeclined;
+    case ParseResult::kNoMemory:
+      std::fprintf(io.out, "\nCannot open %s: %s\n", Shown(path.c_str()).c_str(),
+                   std::strerror(ENOMEM));
+      return OpenResult::kRefused;
   }
   return OpenResult::kDeclined;
 }

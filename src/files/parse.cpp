@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 namespace brenik {
 
@@ -96,25 +97,25 @@ std::size_t UpToZero(const char* data, std::size_t size) {
   return zero != nullptr ? static_cast<std::size_t>(static_cast<const char*>(zero) - data) : size;
 }
 
-// Empties the grid and places the lines of `length` bytes of text; `count` is how many lines
-// that makes, when known, or 0.
-void Place(const char* data, std::size_t length, long long count, LineGrid& grid) {
-  // Emptying costs what the old document filled, not the whole grid.
-  grid.EmptyAll();
-  grid.Prepare(static_cast<int>(count));
-  std::size_t begin = 0;
-  Scan(data, length, grid.lines(), grid.lsize(), nullptr,
-       [&](long long k, std::size_t position, LineStart kind) {
-         if (position > begin) {
-           std::memcpy(grid.WriteSlot(static_cast<int>(k - 1)), data + begin, position - begin);
-         }
-         begin = BeginAfter(position, kind);
-       });
+// Makes the text the grid's document: the lines of its first `length` bytes, `count` of them,
+// where they are. The text is never copied, only pointed into. May throw std::bad_alloc, and
+// then the grid is as it was.
+void Place(TextBlock text, std::size_t size, std::size_t length, long long count, LineGrid& grid) {
+  const char* data = text.get();
+  grid.Load(std::move(text), size, static_cast<int>(count), [&](auto put) {
+    std::size_t begin = 0;
+    Scan(data, length, grid.lines(), grid.lsize(), nullptr,
+         [&](long long, std::size_t position, LineStart kind) {
+           put(begin, position - begin);
+           begin = BeginAfter(position, kind);
+         });
+  });
 }
 
 }  // namespace
 
-ParseResult ParseLines(const char* data, std::size_t file_size, LineGrid& grid, Io& io) {
+ParseResult ParseLines(TextBlock text, std::size_t file_size, LineGrid& grid, Io& io) {
+  const char* data = text.get();
   const std::size_t size = WithoutFinalNewline(data, file_size);
   const std::size_t length = UpToZero(data, size);
   const int lines = grid.lines();
@@ -152,12 +153,20 @@ ParseResult ParseLines(const char* data, std::size_t file_size, LineGrid& grid, 
       return ParseResult::kDeclined;
     }
   }
-  Place(data, length, scan.entries - 1, grid);
+  try {
+    Place(std::move(text), file_size, length, scan.entries - 1, grid);
+  } catch (const std::bad_alloc&) {
+    return ParseResult::kNoMemory;
+  }
   return ParseResult::kPlaced;
 }
 
-void PlaceLines(const char* data, std::size_t file_size, LineGrid& grid) {
-  Place(data, UpToZero(data, WithoutFinalNewline(data, file_size)), 0, grid);
+void PlaceLines(TextBlock text, std::size_t file_size, LineGrid& grid) {
+  const char* data = text.get();
+  const std::size_t length = UpToZero(data, WithoutFinalNewline(data, file_size));
+  const ScanResult scan =
+      Scan(data, length, grid.lines(), grid.lsize(), nullptr, [](long long, std::size_t, auto) {});
+  Place(std::move(text), file_size, length, scan.entries - 1, grid);
 }
 
 }  // namespace brenik

@@ -7,13 +7,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "files/emergency.h"
 #include "files/hash.h"
 #include "files/parse.h"
 #include "files/paths.h"
-#include "files/text.h"
 #include "term/io.h"
 
 namespace brenik {
@@ -22,7 +22,7 @@ namespace {
 
 // A file's bytes, read whole through a descriptor; no data when it cannot be.
 struct Bytes {
-  TextBuffer data;
+  TextBlock data;
   std::size_t size = 0;
 };
 
@@ -115,9 +115,12 @@ void RecoverOne(const std::string& path, bool beside, const std::string& absolut
     return;
   }
   LineGrid grid;
-  if (!grid.Allocate(journal.lines, journal.lsize)) {
+  const Rebuilt rebuilt = grid.Allocate(journal.lines, journal.lsize)
+                              ? RebuildDocument(journal, grid, fs)
+                              : Rebuilt::kNoMemory;
+  if (rebuilt == Rebuilt::kNoMemory) {
     LeftAsItIs(path, "there is not enough memory to rebuild its work", out);
-  } else if (RebuildDocument(journal, grid, fs) == Rebuilt::kBaseChanged) {
+  } else if (rebuilt == Rebuilt::kBaseChanged) {
     const std::string why = "the file it started from, " + journal.base_path + ", changed since";
     LeftAsItIs(path, Shown(why.c_str()).c_str(), out);
   } else if (!EmergencySave(file_name, grid, fs)) {
@@ -131,25 +134,30 @@ void RecoverOne(const std::string& path, bool beside, const std::string& absolut
 }  // namespace
 
 Rebuilt RebuildDocument(const JournalContents& journal, LineGrid& grid, FileSystem& fs) {
-  if (!journal.base_path.empty()) {
-    const Bytes base = ReadBase(journal, fs);
-    if (!base.data) {
-      return Rebuilt::kBaseChanged;
+  try {
+    if (!journal.base_path.empty()) {
+      Bytes base = ReadBase(journal, fs);
+      if (!base.data) {
+        return Rebuilt::kBaseChanged;
+      }
+      PlaceLines(std::move(base.data), base.size, grid);
     }
-    PlaceLines(base.data.get(), base.size, grid);
-  }
-  for (const JournalStep& edit : journal.edits) {
-    switch (edit.kind) {
-      case RecordKind::kSet:
-        SetText(edit.line, edit.text, edit.length, grid);
-        break;
-      case RecordKind::kRemove:
-        Delete(edit.line, grid);
-        break;
-      default:
-        Wedge(edit.line, grid);
-        break;
+    for (const JournalStep& edit : journal.edits) {
+      switch (edit.kind) {
+        case RecordKind::kSet:
+          SetText(edit.line, edit.text, edit.length, grid);
+          break;
+        case RecordKind::kRemove:
+          Delete(edit.line, grid);
+          break;
+        default:
+          Wedge(edit.line, grid);
+          break;
+      }
     }
+  } catch (const std::bad_alloc&) {
+    // A journal may name lines far past any document this machine can hold.
+    return Rebuilt::kNoMemory;
   }
   return Rebuilt::kDone;
 }

@@ -13,6 +13,7 @@ namespace brenik {
 enum class Rebuilt {
   kDone,         // the grid holds the journal's document
   kBaseChanged,  // the file the journal starts from is not what it was; the grid is unusable
+  kNoMemory,     // the document is too large for the memory there is; the grid is unusable
 };
 
 /// Rebuilds a journal's document into `grid`, which the caller allocated with the journal's

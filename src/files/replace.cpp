@@ -144,8 +144,8 @@ bool InPlaceMayWork(int error) {
   return error == EBUSY || error == EXDEV || error == EPERM || error == EACCES;
 }
 
-Outcome ReplaceByRename(const std::string& name, const Target& target, const char* data,
-                        std::size_t size, FileSystem& fs, std::FILE* out, FileStamp& stamp) {
+Outcome ReplaceByRename(const std::string& name, const Target& target, Payload& payload,
+                        FileSystem& fs, std::FILE* out, FileStamp& stamp) {
   const std::string directory = DirectoryOf(target.path);
   const unsigned long long seed = UniqueSeed();
   std::string temp;
@@ -181,8 +181,7 @@ Outcome ReplaceByRename(const std::string& name, const Target& target, const cha
     Discard(temp, fs, out);
     return Outcome::kInPlace;
   }
-  Written written =
-      CloseWritten(fs, fd, WriteAll(fs, fd, data, size) && SyncAndStamp(fs, fd, stamp));
+  Written written = CloseWritten(fs, fd, payload.WriteTo(fs, fd) && SyncAndStamp(fs, fd, stamp));
   if (written.ok && fs.Rename(temp.c_str(), target.path.c_str()) != 0) {
     written = {false, errno};
     if (target.exists && InPlaceMayWork(written.error)) {
@@ -208,10 +207,9 @@ bool CannotReserve(int error) { return error == EOPNOTSUPP || error == ENOSYS ||
 // a quota or a size limit fails while the old text is still whole; what fails after the first
 // old byte is overwritten leaves the file damaged.
 Replaced OverwriteRegular(const std::string& name, int fd, const struct stat& info,
-                          const char* data, std::size_t size, FileSystem& fs, std::FILE* out,
-                          FileStamp& stamp) {
-  const off_t length = static_cast<off_t>(size);
-  if (size > 0 && fs.Reserve(fd, length) != 0 && !CannotReserve(errno)) {
+                          Payload& payload, FileSystem& fs, std::FILE* out, FileStamp& stamp) {
+  const off_t length = static_cast<off_t>(payload.size());
+  if (length > 0 && fs.Reserve(fd, length) != 0 && !CannotReserve(errno)) {
     const int error = errno;
     // A reservation that failed halfway may have lengthened the file.
     if (length > info.st_size) {
@@ -222,7 +220,7 @@ Replaced OverwriteRegular(const std::string& name, int fd, const struct stat& in
     return Replaced::kFailed;
   }
   const bool ok =
-      WriteAll(fs, fd, data, size) && fs.Ftruncate(fd, length) == 0 && SyncAndStamp(fs, fd, stamp);
+      payload.WriteTo(fs, fd) && fs.Ftruncate(fd, length) == 0 && SyncAndStamp(fs, fd, stamp);
   const Written written = CloseWritten(fs, fd, ok);
   if (!written.ok) {
     std::fprintf(out, "Cannot save to %s: %s; the file on disk is damaged\n",
@@ -232,8 +230,8 @@ Replaced OverwriteRegular(const std::string& name, int fd, const struct stat& in
   return Replaced::kDone;
 }
 
-Replaced WriteInPlace(const std::string& name, const Target& target, const char* data,
-                      std::size_t size, FileSystem& fs, std::FILE* out, FileStamp& stamp) {
+Replaced WriteInPlace(const std::string& name, const Target& target, Payload& payload,
+                      FileSystem& fs, std::FILE* out, FileStamp& stamp) {
   if (target.exists && S_ISFIFO(target.info.st_mode)) {
     // A plain open waits for a reader, which may never come; without one this fails at once.
     if (!CanOpen(target.path, O_WRONLY | O_NONBLOCK, fs)) {
@@ -252,11 +250,11 @@ Replaced WriteInPlace(const std::string& name, const Target& target, const char*
     return Replaced::kFailed;
   }
   if (S_ISREG(info.st_mode)) {
-    return OverwriteRegular(name, fd, info, data, size, fs, out, stamp);
+    return OverwriteRegular(name, fd, info, payload, fs, out, stamp);
   }
   // A pipe or a device has no old text to keep. Neither can be synced (EINVAL); there is
   // nothing more to wait for there.
-  bool ok = WriteAll(fs, fd, data, size);
+  bool ok = payload.WriteTo(fs, fd);
   if (ok && fs.Fsync(fd) != 0 && errno != EINVAL) {
     ok = false;
   }
@@ -275,8 +273,8 @@ void ReportSaveFailure(const std::string& name, int error, std::FILE* out) {
   std::fprintf(out, "Cannot save to %s: %s\n", Shown(name.c_str()).c_str(), std::strerror(error));
 }
 
-Replaced WriteFileSafely(const std::string& name, const char* data, std::size_t size,
-                         FileSystem& fs, std::FILE* out, FileStamp& stamp) {
+Replaced WriteFileSafely(const std::string& name, Payload& payload, FileSystem& fs, std::FILE* out,
+                         FileStamp& stamp) {
   const std::optional<Target> found = FindTarget(name, fs, out);
   if (!found) {
     return Replaced::kFailed;
@@ -296,7 +294,7 @@ Replaced WriteFileSafely(const std::string& name, const char* data, std::size_t 
       ReportSaveFailure(name, errno, out);
       return Replaced::kFailed;
     }
-    switch (ReplaceByRename(name, target, data, size, fs, out, stamp)) {
+    switch (ReplaceByRename(name, target, payload, fs, out, stamp)) {
       case Outcome::kDone:
         return Replaced::kDone;
       case Outcome::kFailed:
@@ -305,7 +303,7 @@ Replaced WriteFileSafely(const std::string& name, const char* data, std::size_t 
         break;
     }
   }
-  return WriteInPlace(name, target, data, size, fs, out, stamp);
+  return WriteInPlace(name, target, payload, fs, out, stamp);
 }
 
 void RemoveStaleTemporaries(const std::string& folder, FileSystem& fs) {

@@ -7,32 +7,48 @@
 #include "files/format.h"
 #include "files/hash.h"
 #include "files/replace.h"
-#include "files/text.h"
 
 namespace brenik {
 
 namespace {
 
-struct SaveText {
-  TextBuffer data;
-  std::size_t size = 0;
-};
+// Bytes handed to write() at once: enough that a large document takes few calls, small enough
+// that the save costs little memory beyond the document's own.
+constexpr std::size_t kChunk = std::size_t{256} << 10;
 
-// Lines 0 .. DocLength, each with its newline; no data, and errno ENOMEM, when memory runs out.
-SaveText JoinLines(const LineGrid& grid) {
-  const int last = DocLength(grid);
-  // Measured first, so the buffer is exactly the text's size and takes the text in one piece.
-  const std::size_t total = FormatSize(grid, last);
-  SaveText text{AllocateText(total), total};
-  if (!text.data) {
-    errno = ENOMEM;
-    return {};
+// Lines 0 .. DocLength, each with its newline, laid out a chunk at a time as they are written,
+// and hashed on the way for the journal's starting point.
+class DocumentText final : public Payload {
+ public:
+  explicit DocumentText(const LineGrid& grid)
+      : grid_(grid), last_(DocLength(grid)), size_(FormatSize(grid, last_)) {}
+  std::size_t size() const override { return size_; }
+  bool WriteTo(FileSystem& fs, int fd) override {
+    if (!chunk_) {
+      chunk_ = AllocateText(kChunk);
+      if (!chunk_) {
+        errno = ENOMEM;
+        return false;
+      }
+    }
+    Hasher hasher;
+    const bool ok =
+        WriteFormat(grid_, last_, chunk_.get(), kChunk, [&](const char* data, std::size_t count) {
+          hasher.Add(data, count);
+          return WriteAll(fs, fd, data, count);
+        });
+    hash_ = hasher.Value();
+    return ok;
   }
-  // The buffer takes the whole text, so the one flush at the end has nothing left to do.
-  static_cast<void>(WriteFormat(grid, last, text.data.get(), total,
-                                [](const char*, std::size_t) { return true; }));
-  return text;
-}
+  std::uint64_t hash() const { return hash_; }
+
+ private:
+  const LineGrid& grid_;
+  int last_;
+  std::size_t size_;
+  TextBlock chunk_;
+  std::uint64_t hash_ = 0;
+};
 
 // Lstat, not an attempt to read: a file that exists but cannot be read is still there to lose.
 bool Exists(const std::string& name, FileSystem& fs) {
@@ -88,17 +104,12 @@ SaveResult Save(std::string& file_name, FileStamp& stamp, const LineGrid& grid, 
   if (!asked && !MayReplace(file_name, stamp, io, fs)) {
     return SaveResult::kCancelled;
   }
-  Replaced replaced = Replaced::kFailed;
-  const SaveText text = JoinLines(grid);
+  DocumentText text(grid);
   FileStamp written;
-  if (!text.data) {
-    ReportSaveFailure(file_name, errno, io.out);
-  } else {
-    replaced = WriteFileSafely(file_name, text.data.get(), text.size, fs, io.out, written);
-  }
+  const Replaced replaced = WriteFileSafely(file_name, text, fs, io.out, written);
   if (replaced == Replaced::kDone) {
     stamp = written;
-    stamp.hash = HashBytes(text.data.get(), text.size);
+    stamp.hash = text.hash();
     std::fprintf(io.out, "Saved to %s\n", Shown(file_name.c_str()).c_str());
     return SaveResult::kSaved;
   }

@@ -118,16 +118,16 @@ std::optional<long> ReadNumber(Io& io) {
   return std::strtol(answer, nullptr, 10);
 }
 
-void PutShown(const char* text, std::FILE* out) {
-  const char* run = text;
-  for (const char* p = text; *p != '\0'; ++p) {
-    if (IsControl(static_cast<unsigned char>(*p))) {
-      std::fwrite(run, 1, static_cast<std::size_t>(p - run), out);
+void PutShown(std::string_view text, std::FILE* out) {
+  std::size_t run = 0;
+  for (std::size_t k = 0; k < text.size(); ++k) {
+    if (IsControl(static_cast<unsigned char>(text[k]))) {
+      std::fwrite(text.data() + run, 1, k - run, out);
       std::fputc('?', out);
-      run = p + 1;
+      run = k + 1;
     }
   }
-  std::fputs(run, out);
+  std::fwrite(text.data() + run, 1, text.size() - run, out);
 }
 
 std::array<char, 2> ShownKey(char key) {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <optional>
+#include <string_view>
 
 namespace brenik {
 
@@ -74,7 +75,7 @@ inline bool Fits(Line line) { return line == Line::kFits || line == Line::kLast;
 
 /// Prints text with each byte that would drive a terminal (below 0x20 but tab, and 0x7F) shown
 /// as '?'.
-void PutShown(const char* text, std::FILE* out);
+void PutShown(std::string_view text, std::FILE* out);
 
 /// A key of one character as PutShown prints it, with its terminating zero.
 [[nodiscard]] std::array<char, 2> ShownKey(char key);

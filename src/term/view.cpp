@@ -1,7 +1,7 @@
 #include "term/view.h"
 
 #include <algorithm>
-#include <cstring>
+#include <string_view>
 
 #include "term/io.h"
 #include "term/signals.h"
@@ -28,28 +28,26 @@ void Display(int line, int column, int last_offset, const LineGrid& grid, bool n
       return;
     }
     const int index = static_cast<int>(k);
-    const char* slot = grid.ReadSlot(index);
-    // Only the first column + 1 bytes decide whether the line reaches the cursor column. Lines
-    // from the bound on are empty and not read, so a long page of them leaves their memory
-    // untouched: where the system backs every page read, a view of the whole grid cost it all.
-    const bool reaches = index < grid.bound() &&
-                         std::memchr(slot, 0, static_cast<std::size_t>(column) + 1) == nullptr;
+    const std::string_view text = grid.Text(index);
+    // A line shows from the cursor column on, when it reaches that far.
+    const bool reaches = text.size() > static_cast<std::size_t>(column);
+    const std::string_view shown = reaches ? text.substr(static_cast<std::size_t>(column)) : "";
     if (index == line) {
       std::fputs(numbers ? label : ">", out);
       if (reaches) {
         if (!numbers) {
           std::fputc(' ', out);
         }
-        PutShown(slot + column, out);
+        PutShown(shown, out);
       }
     } else if (numbers) {
       std::fprintf(out, reaches ? " %i  " : " %i", index + 1);
       if (reaches) {
-        PutShown(slot + column, out);
+        PutShown(shown, out);
       }
     } else if (reaches) {
       std::fputs("  ", out);
-      PutShown(slot + column, out);
+      PutShown(shown, out);
     }
     std::fputc('\n', out);
   }
