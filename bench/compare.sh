@@ -6,12 +6,15 @@
 # of each tool, the ratios Brenik/ed and Brenik/vim, and checks that all three leave the same
 # file. The sync column shows the median time Brenik spent in fsync (measured with strace in a
 # separate run per round), the part of its time that ed and vim, which do not sync, never pay.
-# Usage: bench/compare.sh [path/to/brenik] [rounds] [workloads]
-#   (defaults: build/brenik, 11, "W1 W2 W3 W4 W5 W6 W7 W8 W9")
+# Usage: bench/compare.sh [path/to/brenik] [rounds] [workloads] [path/to/other/brenik]
+#   (defaults: build/brenik, 11, "W1 W2 W3 W4 W5 W6 W7 W8 W9"). With a fourth argument, another
+#   build (say, main's) runs in the same rounds, and its time, ratio and memory are shown too.
 set -euo pipefail
 bin=$(realpath "${1:-build/brenik}")
 rounds=${2:-11}
 workloads=${3:-W1 W2 W3 W4 W5 W6 W7 W8 W9}
+other=$( [ -n "${4:-}" ] && realpath "$4" || true)
+tools=(brenik ${other:+other} ed vim)
 for tool in ed vim cc strace; do
   command -v "$tool" >/dev/null || { echo "needs $tool" >&2; exit 1; }
 done
@@ -121,6 +124,7 @@ run_once() {
   local cmd
   case $tool in
     brenik) cmd=("$bin" "${args[@]}") ;;
+    other) cmd=("$other" "${args[@]}") ;;
     ed) cmd=(ed -s "${args[@]}") ;;
     vim) cmd=(vim -es -u NONE -i NONE -N "${args[@]}") ;;
   esac
@@ -133,23 +137,24 @@ run_once() {
     awk -F'<' '/<[0-9.]+>$/ { sub(/>/, "", $NF); total += $NF } END { printf "%d 0\n", total * 1e9 }' "$here/sync.log"
     return
   fi
-  (cd "$here/run" && "$here/runner" "$here/scripts/$w/$tool" /dev/null "${cmd[@]}")
+  (cd "$here/run" && "$here/runner" "$here/scripts/$w/${tool/other/brenik}" /dev/null "${cmd[@]}")
 }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 spread() { sort -n | awk '{ v[NR] = $1 } END { printf "%.0f%%", (v[NR] - v[1]) * 100 / v[int((NR + 1) / 2)] }'; }
 ms() { awk -v n="$1" 'BEGIN { printf "%.1f", n / 1e6 }'; }
 
-printf '%-4s %10s %10s %10s %8s %8s %9s %9s %9s %9s %s\n' \
-  work brenik_ms ed_ms vim_ms b/ed b/vim brenik_kb ed_kb vim_kb sync_ms "same files, spread b/e/v"
+printf '%-4s %10s %10s %10s %8s %8s %9s %9s %9s %9s %s%s\n' \
+  work brenik_ms ed_ms vim_ms b/ed b/vim brenik_kb ed_kb vim_kb sync_ms "same files, spread b/e/v" \
+  "${other:+, other_ms b/other other_kb}"
 for w in $workloads; do
   make_scripts "$w"
   result=$( [ "$w" = W4 ] && echo typed.txt || echo doc.txt )
-  for tool in brenik ed vim; do run_once "$tool" "$w" >/dev/null; done  # warm-up
+  for tool in "${tools[@]}"; do run_once "$tool" "$w" >/dev/null; done  # warm-up
   same=yes
-  : >"$here/t.brenik"; : >"$here/t.ed"; : >"$here/t.vim"; : >"$here/t.sync"
+  : >"$here/t.brenik"; : >"$here/t.other"; : >"$here/t.ed"; : >"$here/t.vim"; : >"$here/t.sync"
   for r in $(seq "$rounds"); do
-    for tool in brenik ed vim; do
+    for tool in "${tools[@]}"; do
       read -r ns kb < <(run_once "$tool" "$w")
       echo "$ns $kb" >>"$here/t.$tool"
       if [ -f "$here/run/$result" ]; then cp "$here/run/$result" "$here/out.$tool"; else : >"$here/out.$tool"; fi
@@ -158,17 +163,23 @@ for w in $workloads; do
     echo "$ns $kb" >>"$here/t.sync"
     if [ -n "${input[$w]}" ] || [ "$w" = W4 ]; then
       cmp -s "$here/out.brenik" "$here/out.ed" && cmp -s "$here/out.brenik" "$here/out.vim" || same=NO
+      [ -z "$other" ] || cmp -s "$here/out.brenik" "$here/out.other" || same=NO
     fi
   done
   b=$(cut -d' ' -f1 "$here/t.brenik" | median); e=$(cut -d' ' -f1 "$here/t.ed" | median)
   v=$(cut -d' ' -f1 "$here/t.vim" | median); n=$(cut -d' ' -f1 "$here/t.sync" | median)
   bk=$(cut -d' ' -f2 "$here/t.brenik" | median); ek=$(cut -d' ' -f2 "$here/t.ed" | median)
   vk=$(cut -d' ' -f2 "$here/t.vim" | median)
-  printf '%-4s %10s %10s %10s %8s %8s %9s %9s %9s %9s %s, %s/%s/%s\n' "$w" "$(ms "$b")" "$(ms "$e")" "$(ms "$v")" \
+  versus=""
+  if [ -n "$other" ]; then
+    o=$(cut -d' ' -f1 "$here/t.other" | median) ok=$(cut -d' ' -f2 "$here/t.other" | median)
+    versus=", $(ms "$o") $(awk -v a="$b" -v c="$o" 'BEGIN { printf "%.2f", a / c }') $ok"
+  fi
+  printf '%-4s %10s %10s %10s %8s %8s %9s %9s %9s %9s %s, %s/%s/%s%s\n' "$w" "$(ms "$b")" "$(ms "$e")" "$(ms "$v")" \
     "$(awk -v a="$b" -v c="$e" 'BEGIN { printf "%.2f", a / c }')" \
     "$(awk -v a="$b" -v c="$v" 'BEGIN { printf "%.2f", a / c }')" "$bk" "$ek" "$vk" "$(ms "$n")" "$same" \
     "$(cut -d' ' -f1 "$here/t.brenik" | spread)" "$(cut -d' ' -f1 "$here/t.ed" | spread)" \
-    "$(cut -d' ' -f1 "$here/t.vim" | spread)"
+    "$(cut -d' ' -f1 "$here/t.vim" | spread)" "$versus"
 done
 t=$( for r in $(seq "$rounds"); do "$here/runner" /dev/null /dev/null /bin/true | cut -d' ' -f1; done | median)
 echo "floor: /bin/true $(ms "$t") ms"

@@ -3,10 +3,65 @@
 
 #include <random>
 
+#include "files/parse.h"
 #include "session_check.h"
 
 namespace brenik::testing {
 namespace {
+
+// The grid against a plain list of lines: long and short texts, texts of its own lines, lines
+// removed, opened and reached far down, loads, and enough dead text for many compactions.
+TEST(Random, TheGridHoldsWhatAListOfLinesHolds) {
+  std::mt19937 rng(7);
+  auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+  const int lines = 40;
+  const int lsize = 3000;
+  LineGrid grid;
+  ASSERT_TRUE(grid.Allocate(lines, lsize));
+  std::vector<std::string> model(lines);
+  for (int step = 0; step < 30000; ++step) {
+    const int line = pick(lines);
+    // Loads are rare, so that the text of many edits piles up between them.
+    const int kind = pick(10000) == 0 ? 9 : pick(9);
+    if (kind < 5) {
+      const std::string text(static_cast<std::size_t>(pick(4) == 0 ? pick(lsize) : pick(9)),
+                             static_cast<char>('a' + step % 26));
+      SetText(line, text.data(), text.size(), grid);
+      model[line] = text;
+    } else if (kind == 5) {
+      const int to = pick(lines);
+      Move(line, to, grid);
+      const std::string moved = model[line];
+      model[line].clear();
+      model[to] = moved;
+    } else if (kind == 6) {
+      const int to = pick(lines);
+      Copy(line, to, grid);
+      model[to] = model[line];
+    } else if (kind == 7) {
+      Delete(line, grid);
+      model.erase(model.begin() + line);
+      model.emplace_back();
+    } else if (kind == 8) {
+      Wedge(line, grid);
+      model.insert(model.begin() + line, "");
+      model.pop_back();
+    } else {
+      std::string file;
+      for (int k = pick(lines); k > 0; --k) {
+        file += std::string(static_cast<std::size_t>(pick(50)), 'L') + "\n";
+      }
+      TextBlock text = AllocateText(file.size());
+      file.copy(text.get(), file.size());
+      PlaceLines(std::move(text), file.size(), grid);
+      model = ExpectedLines(file, lsize);
+      model.resize(lines);
+    }
+    for (int k = 0; k < lines; ++k) {
+      ASSERT_EQ(grid.Text(k), model[k]) << "step " << step << ", line " << k;
+    }
+  }
+}
 
 TEST(Random, SessionsKeepTheGridSoundAndUndoExact) {
   TempDir dir;

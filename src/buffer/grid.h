@@ -21,9 +21,11 @@ using TextBlock = std::unique_ptr<char[], FreeDeleter>;
 /// A document of at most `lines` lines of at most `lsize` - 1 characters each; the limits are
 /// set once by Allocate, and reading a line past the document gives an empty one.
 ///
-/// Each line is one 8-byte record: where its text is in the text space, and how long it is. The
-/// text space holds the texts, a loaded file's bytes where they were read, and is never larger
-/// than twice the live text plus a mebibyte. The records of the lines past the document form a
+/// Each line is one 8-byte record: where its text is, and how long it is. Texts are in the bytes
+/// of the file last loaded, where they were read, or in an arena that grows by doubling, where a
+/// text goes when it outgrows its place; once the dead text of both is as much as the live text
+/// (and at least a mebibyte), the live text moves into a fresh arena. The records of the lines
+/// past the document form a
 /// movable gap, so that removing or opening a line costs a record moved per line the gap
 /// travels, not a shift of the whole document; every record in the gap reads as an empty line,
 /// so that reaching a line far past the document touches no memory on the way.
@@ -45,7 +47,7 @@ class LineGrid {
   /// change to the grid.
   [[nodiscard]] std::string_view Text(int line) const {
     const std::uint64_t record = line < used_ ? records_[Slot(line)] : 0;
-    return {space_.get() + (record >> kLengthBits), static_cast<std::size_t>(record & kMaxLength)};
+    return {At(record >> kLengthBits), static_cast<std::size_t>(record & kMaxLength)};
   }
 
   /// One past the last line that may hold text: every line from here on is empty.
@@ -77,6 +79,10 @@ class LineGrid {
   std::size_t Slot(int line) const {
     return static_cast<std::size_t>(line) + (line < gap_ ? 0 : capacity_ - used_);
   }
+  // Offsets below the loaded bytes' size are in them; the rest are in the arena.
+  char* At(std::size_t offset) const {
+    return offset < base_size_ ? base_.get() + offset : arena_.get() + (offset - base_size_);
+  }
   void Reach(int line);
   void GrowRecords(std::size_t needed);
   void MoveGap(int to);
@@ -88,10 +94,12 @@ class LineGrid {
 
   std::unique_ptr<std::uint64_t[], FreeDeleter> records_;
   std::size_t capacity_ = 0;  // records, gap included
-  TextBlock space_;
-  std::size_t space_size_ = 0;
-  std::size_t space_used_ = 0;
-  std::size_t dead_ = 0;  // bytes of the space that no line holds any more
+  TextBlock base_;            // the file last loaded, its lines' texts where they were read
+  std::size_t base_size_ = 0;
+  TextBlock arena_;
+  std::size_t arena_size_ = 0;
+  std::size_t arena_used_ = 0;
+  std::size_t dead_ = 0;  // bytes of both that no line holds any more
   TextBlock scratch_;
   int lines_ = 0;
   int lsize_ = 0;

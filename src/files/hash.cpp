@@ -40,9 +40,13 @@ void Hasher::Add(const char* data, std::size_t size) {
     MixStripe(lanes_, stripe_);
     held_ = 0;
   }
+  // The lanes are worked on in registers: written back only at the end, they cannot be taken
+  // for the bytes being read.
+  std::uint64_t lanes[4] = {lanes_[0], lanes_[1], lanes_[2], lanes_[3]};
   for (; size >= sizeof stripe_; data += sizeof stripe_, size -= sizeof stripe_) {
-    MixStripe(lanes_, data);
+    MixStripe(lanes, data);
   }
+  std::memcpy(lanes_, lanes, sizeof lanes);
   if (size > 0) {
     std::memcpy(stripe_, data, size);
   }
