@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # What ships, checked on the built tree: the manual page renders without a warning and tells the
-# program's real defaults, `cmake --install` lays down exactly the stripped program, its
+# program's real defaults, the README's tour and the page's example are what the program shows
+# in a terminal, line for line, `cmake --install` lays down exactly the stripped program, its
 # compressed page, the licence and the changelog, and the Debian package holds the same with
 # the right metadata and passes lintian without an error or a warning. CI installs every tool
 # used here.
 # Usage: .ci/ship_checks.sh BUILD_DIR
 set -euo pipefail
 build=$(realpath "${1:?usage: ship_checks.sh BUILD_DIR}")
-page=$(realpath "$(dirname "$0")/../man/brenik.1")
+root=$(realpath "$(dirname "$0")/..")
+page=$root/man/brenik.1
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 trap 'echo "ship checks: failed at line $LINENO: $BASH_COMMAND" >&2' ERR
@@ -40,7 +42,7 @@ copyright=$prefix/share/doc/brenik/copyright
 [ "$(head -n 1 "$copyright")" = \
   'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ] ||
   die "the copyright file is not in the machine-readable format"
-diff <(sed -n '/^Permission/,$p' "$(dirname "$page")/../LICENSE") \
+diff <(sed -n '/^Permission/,$p' "$root/LICENSE") \
   <(sed -n '/^License: Expat$/,$p' "$copyright" | tail -n +2 | sed 's/^ //; s/^\.$//') ||
   die "the copyright file's licence differs from LICENSE"
 mkdir "$tmp/work"
@@ -53,6 +55,67 @@ grep -qx 'Saved to hello.txt' "$tmp/session.out" ||
 out=$(MANWIDTH=80 man -M "$prefix/share/man" brenik 2>&1) || true
 [[ $out == BRENIK\(1\)* ]] ||
   die "man -M PREFIX/share/man brenik does not show the page: ${out:0:200}"
+
+echo "== the README's tour and the page's example, whole line by whole line"
+command -v strace >/dev/null || die "strace is needed to replay the tour"
+# The lines of their blocks as a terminal shows them, the page's escapes printed; a line "..."
+# stands for lines left out, as does the gap between two blocks.
+awk '/^## A quick tour$/ { on = 1; next } on && /^## / { exit }
+  on && /^```$/ { if (!inside && blocks++) print "..."; inside = !inside; next } on && inside' \
+  "$root/README.md" >"$tmp/tour"
+awk '/^\.SH EXAMPLE$/ { on = 1; next } on && /^\.SH / { exit }
+  on && /^\.E[XE]$/ { inside = !inside; next } on && inside' "$page" |
+  sed "s/\\\\&//g; s/\\\\(aq/'/g" >"$tmp/example"
+# replay TRANSCRIPT: what a terminal shows of the session the transcript tells. The installed
+# program runs again with one more input line each time, under strace, and what it printed
+# before the read that found no more input is what was on the screen when the line was typed:
+# the rest of the prompt line the transcript shows there, or the line after the question.
+replay() {
+  local lines typed=() before= shown= printed partial last next=0 k
+  mapfile -t lines <"$tmp/$1"
+  [ "${lines[0]}" = '$ brenik notes.txt' ] || die "the $1 does not start with \$ brenik notes.txt"
+  while :; do
+    rm -rf "$tmp/replay" && mkdir "$tmp/replay"
+    if [ "${#typed[@]}" -gt 0 ]; then printf '%s\n' "${typed[@]}"; fi >"$tmp/replay/in"
+    (cd "$tmp/replay" && HOME=$PWD strace -o ../trace -e trace=read,write -xx -s 1000000 \
+      "$prefix/bin/brenik" notes.txt <"$tmp/replay/in" >/dev/null) || true
+    printed=$(awk '/^read\(0, "", [0-9]+\) += 0$/ { exit } /^write\(1, "/ {
+      sub(/^write\(1, "/, ""); sub(/", [0-9]+\) += [0-9]+$/, ""); printf "%s", $0 }' \
+      "$tmp/trace")
+    printed=$(printf '%b.' "$printed") && printed=${printed%.}
+    [[ $printed == "$before"* ]] || die "the $1: one more input line changed what came before it"
+    shown+=${printed#"$before"} before=$printed
+    grep -q '^read(0, "", [0-9]*) *= 0$' "$tmp/trace" || break
+    partial=${shown##*$'\n'} last=${shown%$'\n'*} last=${last##*$'\n'}
+    for ((k = next + 1; k < ${#lines[@]}; k++)); do
+      [ "${lines[k]}" != ... ] && [[ ${lines[k]} == "$partial"* ]] &&
+        { [ -n "$partial" ] || [ "${lines[k - 1]}" = "$last" ]; } && break
+    done
+    [ "$k" -lt "${#lines[@]}" ] || die "the $1 shows nothing to type after:"$'\n'"$shown"
+    typed+=("${lines[k]#"$partial"}") next=$k
+    shown+=${typed[-1]}$'\n'
+  done
+  printf '%s' "$shown"
+}
+# Each stretch of lines between two "..." comes after the one before; the first one starts what
+# the terminal showed, and the last one ends it.
+for doc in tour example; do
+  replay "$doc" >"$tmp/$doc.shown"
+  rest=$'\n'$(cat "$tmp/$doc.shown"; echo .) && rest=${rest%.}
+  mapfile -t lines <"$tmp/$doc"
+  stretch=$'\n' first=1
+  for ((k = 1; k <= ${#lines[@]}; k++)); do
+    if [ "$k" -lt "${#lines[@]}" ] && [ "${lines[k]}" != ... ]; then
+      stretch+=${lines[k]}$'\n'
+      continue
+    fi
+    if [ "$first" = 1 ]; then [[ $rest == "$stretch"* ]]; else [[ $rest == *"$stretch"* ]]; fi ||
+      die "the $doc's lines from '${stretch:1:40}' are not what the program showed:"$'\n'"$(
+        cat "$tmp/$doc.shown")"
+    rest=$'\n'${rest#*"$stretch"} stretch=$'\n' first=0
+  done
+  [ "$rest" = $'\n' ] || die "the program showed more after the $doc's last line:$rest"
+done
 
 echo "== the page's defaults against the settings file the program created"
 rc=$tmp/work/.brenik_rc
