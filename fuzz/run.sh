@@ -6,7 +6,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60} seed=${2:-1} build=$PWD/build-fuzz
 
-CXX=clang++ cmake -S . -B "$build" -G Ninja -DBRENIK_FUZZ=ON -DBRENIK_TESTS=OFF >/dev/null
+# Debug information, so that a crash's stack names the lines.
+CXX=clang++ cmake -S . -B "$build" -G Ninja -DBRENIK_FUZZ=ON -DBRENIK_TESTS=OFF \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" --target settings_fuzz editor_fuzz journal_fuzz
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -1,6 +1,11 @@
 // The real binary, its output compared byte for byte: a split line, the view with and without
-// numbers and sideways, control bytes as '?' (the tab after "a" is real), save and quit.
+// numbers and sideways, control bytes as '?' (the tab after "a" is real), save and quit; and each
+// case of the command line, with what it prints on which stream and its exit status.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstring>
+#include <string>
 
 #include "harness.h"
 
@@ -70,7 +75,56 @@ TEST(Binary, SessionPrintsExactlyThis) {
   WriteFile("in", "=\ny\nq\nq\n");
   EXPECT_EQ(std::system((std::string(BRENIK_BINARY) + " doc <in >out").c_str()), 0);
   EXPECT_NE(ReadFile("out").find("Saved to doc\nlaunched\n\nEditing"), std::string::npos);
-  EXPECT_EQ(std::system((std::string(BRENIK_BINARY) + " --version >out").c_str()), 0);
+}
+
+// The command line as other tools take it: what each case prints on which stream, and its exit
+// status. Only a case that edits makes the settings file; a mistake is followed by the usage.
+struct OptionCase {
+  const char* args;
+  const char* out;  // the start of standard output, or a line of it for a case that edits
+  const char* err;  // the first line of standard error
+  int status;
+};
+// clang-format off
+const OptionCase kOptionCases[] = {
+    {"-h", "Usage: brenik [OPTION]... [FILE]\n", "", 0},
+    {"--help", "Usage: brenik [OPTION]... [FILE]\n", "", 0},
+    {"notes.txt --help", "Usage: brenik [OPTION]... [FILE]\n", "", 0},
+    {"-V", "Brenik 1.03.2\n", "", 0},
+    {"--version", "Brenik 1.03.2\n", "", 0},
+    {"-x", "", "brenik: unknown option '-x'", 2},
+    {"--foo a.txt", "", "brenik: unknown option '--foo'", 2},
+    {"-hV", "", "brenik: unknown option '-hV'", 2},
+    {"--help=all", "", "brenik: unknown option '--help=all'", 2},
+    {"a.txt b.txt", "", "brenik: only one file can be edited at a time ('a.txt' and 'b.txt')", 2},
+    {"-- a.txt b.txt", "", "brenik: only one file can be edited at a time ('a.txt' and 'b.txt')", 2},
+    {"-- -notes.txt", "File -notes.txt not found!\n\nEditing 1:1 -notes.txt\n", "", 0},
+    {"-- --", "File -- not found!\n\nEditing 1:1 --\n", "", 0},
+    {"- --no-journal", "File - not found!\n\nEditing 1:1 -\n", "", 0},
+};
+// clang-format on
+
+TEST(Binary, OptionsPrintOnTheirStreamsAndExitWithTheirStatus) {
+  for (const OptionCase& c : kOptionCases) {
+    SCOPED_TRACE(c.args);
+    TempDir dir;
+    WriteFile("in", "q\nq\n");
+    const int status =
+        std::system((std::string(BRENIK_BINARY) + " " + c.args + " <in >out 2>err").c_str());
+    EXPECT_EQ(WEXITSTATUS(status), c.status);
+    const std::string out = ReadFile("out");
+    const std::string err = ReadFile("err");
+    const bool edits = std::strstr(c.out, "Editing") != nullptr;
+    EXPECT_TRUE(edits ? out.find(c.out) != std::string::npos : out.starts_with(c.out)) << out;
+    EXPECT_EQ(ReadFile(".brenik_rc") != "(none)", edits);
+    if (c.status == 2) {
+      EXPECT_EQ(out, "");
+      std::system((std::string(BRENIK_BINARY) + " --help >usage").c_str());
+      EXPECT_EQ(err, c.err + ("\n" + ReadFile("usage")));
+    } else {
+      EXPECT_EQ(err, "");
+    }
+  }
 }
 
 }  // namespace

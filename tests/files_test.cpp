@@ -254,8 +254,6 @@ const Case kCases[] = {
      "[ -e .brenik-save-0123abcd ] && [ ! -e .brenik-save-89abcdef ] && [ -e .brenik-save-x ]"},
     {"touch brenik.save", {""}, "", {"An earlier session left unsaved work in brenik.save\n"}},
     {"", {kLong}, "", {"File name is longer than 255 characters\n"}},
-    {"rm .brenik_rc", {"--help"}, "", {"Usage: brenik [OPTION]... [FILE]\n"}, "[ ! -e .brenik_rc ]"},
-    {"rm .brenik_rc", {"--version"}, "", {"Brenik 1.03.2\n"}, "[ ! -e .brenik_rc ]"},
 };
 // clang-format on
 

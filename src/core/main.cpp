@@ -4,7 +4,6 @@
 
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 
 #include "core/loop.h"
 #include "core/startup.h"
@@ -27,19 +26,13 @@ void ReopenStandardDescriptors() {
   }
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  ReopenStandardDescriptors();
+// Everything that uses the standard streams, which must be done with them when it returns.
+int Run(int argc, char** argv) {
   // Made first, so that it keeps the signal state that the launched command is to get back.
   brenik::PosixFileSystem fs;
   // A file-size limit must fail the write, not kill the editor with the document unsaved.
   std::signal(SIGXFSZ, SIG_IGN);
   brenik::InstallSignalHandlers();
-  // Every prompt flushes before it waits, so full buffering loses nothing and saves writes.
-  // The buffer stays reachable through stdout until the process ends, so it is never freed.
-  constexpr std::size_t kStreamBuffer = std::size_t{1} << 16;
-  std::setvbuf(stdout, static_cast<char*>(std::malloc(kStreamBuffer)), _IOFBF, kStreamBuffer);
 
   brenik::Editor ed;
   ed.io.in = STDIN_FILENO;
@@ -57,4 +50,18 @@ int main(int argc, char** argv) {
       break;
   }
   return brenik::RunEditor(ed);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ReopenStandardDescriptors();
+  // Every prompt flushes before it waits, so full buffering loses nothing and saves writes.
+  // The buffer lives in this frame rather than in a heap block that nothing could free, so a
+  // leak checker finds nothing left; the stream is closed before the frame ends.
+  char buffer[std::size_t{1} << 16];
+  std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+  const int status = Run(argc, argv);
+  std::fclose(stdout);
+  return status;
 }
