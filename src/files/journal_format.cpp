@@ -81,7 +81,12 @@ bool ReadBase(const char* payload, std::size_t length, JournalContents& read) {
 }  // namespace
 
 std::string JournalBaseName(const std::string& doc_name) {
-  return doc_name.empty() ? kJournalSuffix : "." + BaseOf(doc_name) + kJournalSuffix;
+  if (doc_name.empty()) {
+    return kJournalSuffix;
+  }
+  std::string name = ".";
+  name += BaseOf(doc_name);
+  return name += kJournalSuffix;
 }
 
 std::string JournalPath(const std::string& doc_name) {
