@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Line and branch coverage of src/ by the whole test suite: builds build-coverage with gcov
 # instrumentation, runs every test, and prints the gcovr summary (HTML in build-coverage/html).
 # Needs gcovr (apt-get install gcovr).

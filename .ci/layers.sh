@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The folders of src/ form layers, each of which may include only its own folder and those
 # below it. Prints every include that points up, or into an unknown folder, and then fails.
 set -euo pipefail

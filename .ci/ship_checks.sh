@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # What ships, checked on the built tree: the manual page renders without a warning and tells the
 # program's real defaults, the README's tour and the page's example are what the program shows
 # in a terminal, line for line, `cmake --install` lays down exactly the stripped program, its

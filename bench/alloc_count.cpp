@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Counts heap allocations while the command loop runs 10,000 mixed navigation, text-entry and
 // editing commands after start-up. Every allocation goes through malloc, which this program
 // interposes, so C++ and C allocations are both seen. Prints the count; the target is 0.

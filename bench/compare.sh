@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Whole-process comparison of Brenik with GNU ed and vim in ex mode on nine workloads.
 # Each run happens in a fresh directory holding the settings file and a copy of the input,
 # with the script on standard input and standard output to /dev/null. Rounds alternate

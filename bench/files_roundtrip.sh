@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Load + save + quit round trip of large files: brenik against GNU ed doing the same.
 # Usage: bench/files_roundtrip.sh [path/to/brenik] [rounds]
 # Prints, per file, the median wall time of each editor, the ratio brenik/ed, and the peak

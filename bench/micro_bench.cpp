@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Micro-benchmarks of the line operations, the last-used-line search, the view, loading and
 // saving, in a small and a large grid. Files live in memory, so the figures are the editor's
 // own work, not the disk's.

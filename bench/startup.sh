@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Start-up and typing figures for the whole program: peak resident memory of an empty session,
 # of one that types 1,000 lines and of two under demanding settings, and how many piped lines per
 # second it takes in.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The whole editor on any input, checked as tests/session_check.h says, in a private directory.
 #include <cstdio>
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Any bytes as a journal, and journals whose records are whole but say anything: reading and
 // rebuilding must stay inside the grid, and never crash, hang or grow without bound.
 #include <cstdint>

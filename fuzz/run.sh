@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the libFuzzer targets with clang and runs each on a temporary copy of its seed corpus;
 # fails when any input crashes, leaks, hangs or breaks a check. A crashing input is kept in
 # build-fuzz/fuzz-artifacts/<target>/.   Usage: bash fuzz/run.sh [seconds per target] [seed]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Any bytes as a settings file: the reader must leave every setting usable.
 #include <cstdint>
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real binary, its output compared byte for byte: a split line, the view with and without
 // numbers and sideways, control bytes as '?' (the tab after "a" is real), save and quit; and each
 // case of the command line, with what it prints on which stream and its exit status.

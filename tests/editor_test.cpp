@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every command on a tiny grid: the cursor, the document and the messages, in order.
 #include <gtest/gtest.h>
 

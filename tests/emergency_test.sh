@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Ended by a signal or the end of input, the program keeps unsaved work in a fresh 0600 file.
 set -u
 bin=$(realpath "$1") root=$(mktemp -d)

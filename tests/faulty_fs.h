@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The working directory's file system with faults on demand, no path outside it, and the shell
 // only where a test asks for it.
 #pragma once

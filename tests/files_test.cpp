@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loads, saves, settings and the launched command in a fresh directory: shell set-up, injected
 // faults, messages in order, and shell checks of the files afterwards.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test helpers: a fresh working directory, files as strings, in-process editor sessions.
 #pragma once
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # SIGKILL at random moments, piped and in a real terminal: the next session rebuilds from the
 # journal the document that the input up to the last acknowledged line made. The journal is on
 # the disk before each wait for input (the order of system calls, when strace is there).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Sessions that end without a word, as a kill leaves them, and what the next session makes of
 // the journals they leave: rebuilt, torn, renamed, doubled, changed underneath, or forged.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Random sessions on small grids, checked after every command (see session_check.h).
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Saves at the edges, against the real binary: a size limit during a write in place, a file
 # mounted over, another user's file in a shared folder, the emergency save's last folders, and
 # saves killed halfway. Usage: save_edges_test.sh BRENIK [root]; "root" runs the checks that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A session from bytes (lines, line length, set-up bits, length of "doc", "doc", standard
 // input), checked after every command; for the random test and the fuzzer.
 #pragma once

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # A real terminal: the view, typed text landing below what it replaces, the cursor keys, and a
 # hang-up that keeps the unsaved work in NAME.save for its owner only.
 set -u

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "buffer/edit.h"
 
 #include <algorithm>

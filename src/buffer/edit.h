@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Edits inside one line, and the checks that size them before they run. Nothing here prints: a
 // check returns what it settled, and the caller tells the user.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "buffer/grid.h"
 
 #include <sys/mman.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The line grid: every line of the document, each with room for `lsize` - 1 characters, stored
 // as compactly as its text, and the whole-line operations.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/editing.h"
 
 #include <algorithm>

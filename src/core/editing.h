@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The editing commands: whole lines, the clip memory, inserts, trims and undo.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The editor's whole state, and what a command tells the loop.
 #pragma once
 

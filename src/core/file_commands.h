@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The commands that reach beyond the document: files, help, the launched command and quitting.
 #pragma once
 

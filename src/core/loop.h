@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command loop: it shows the view, reads a line and runs the command it names, or enters it.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program entry: binds the editor to the real streams and the real file system.
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The commands that move the cursor or change the view, and leave the document as it is.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up: the banner, the settings, the grid and the first file.
 #pragma once
 

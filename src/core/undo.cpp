@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/undo.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One level of undo: what the last edit changed, and the slot copies that take it back.
 #pragma once
 

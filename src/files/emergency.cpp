@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "files/emergency.h"
 
 #include <fcntl.h>

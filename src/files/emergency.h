@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The last resort when the editor must end with unsaved changes: a fresh file that nobody else
 // can take first, and the names of those that earlier sessions left.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "files/filesystem.h"
 
 #include <dirent.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The seam between the editor and the operating system: files and the shell.
 #pragma once
 

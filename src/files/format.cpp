@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "files/format.h"
 
 namespace brenik {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The save format, laid out in one place: lines 0 .. last, each followed by a newline.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A fast checksum of bytes: to tell that a file still holds what it held, and that a record of
 // the journal was written whole.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The journal: every change to the document, on the disk before the editor waits for the next
 // line, so that a kill, a crash or a power cut loses nothing that was on the screen.
 #pragma once

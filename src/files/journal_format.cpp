@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "files/journal_format.h"
 
 #include <cstring>

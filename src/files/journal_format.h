@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The journal's file: where it lives, how its records are laid out, and how they are read back.
 //
 // A journal is a magic number and a run of records. Each record is its payload's size (4

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loading a text file into the grid.
 #pragma once
 

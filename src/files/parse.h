@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Splitting a file's text into the grid's lines, and the warning when not all of it fits.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "files/paths.h"
 
 #include <unistd.h>

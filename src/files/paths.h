@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Names of the files a save and an emergency save make: folders, base names, unique suffixes.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Recovery: the work of a session that was killed or lost its power, rebuilt from its journal.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "files/replace.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Replacing a file's contents so that a failed save leaves the old text whole where it can.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Saving the document as a plain text file, and the dialog that picks the name.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a file looked like on disk, to tell whether someone changed it since.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The launched command: one shell command line, run after the document is saved.
 #pragma once
 

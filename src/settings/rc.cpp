@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "settings/rc.h"
 
 #include <fcntl.h>

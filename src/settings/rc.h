@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The settings file ".brenik_rc": read at start-up, created with the defaults when missing.
 #pragma once
 

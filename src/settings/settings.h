@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the settings file can change: command keys, the grid's limits and the view.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command table: one record per command, below everything that reads keys or shows them.
 #pragma once
 

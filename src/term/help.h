@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The help menu: the limits and, section by section, every command with its current key.
 #pragma once
 

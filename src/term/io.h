@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The editor's two streams: whole input lines read from a descriptor, and text printed safely.
 #pragma once
 

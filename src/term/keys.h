@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sequences a terminal sends for its cursor keys, read as the commands those keys stand for.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Signals that end the editor: the handler only notes them; the loop acts at a safe point.
 #pragma once
 

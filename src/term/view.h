@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The view printed before every prompt: header, a window of lines from the cursor column, prompt.
 #pragma once
 
