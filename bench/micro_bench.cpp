@@ -30,7 +30,7 @@ LineGrid Filled(int lines, int filled) {
   for (int k = 0; k < filled; ++k) {
     const int length = std::snprintf(line, sizeof line,
                                      "line %08d with some ordinary text after its number...", k);
-    SetText(k, line, static_cast<std::size_t>(length), grid);
+    grid.SetText(k, {line, static_cast<std::size_t>(length)});
   }
   return grid;
 }

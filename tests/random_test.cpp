@@ -27,7 +27,7 @@ TEST(Random, TheGridHoldsWhatAListOfLinesHolds) {
     if (kind < 5) {
       const std::string text(static_cast<std::size_t>(pick(4) == 0 ? pick(lsize) : pick(9)),
                              static_cast<char>('a' + step % 26));
-      SetText(line, text.data(), text.size(), grid);
+      grid.SetText(line, text);
       model[line] = text;
     } else if (kind == 5) {
       const int to = pick(lines);

@@ -169,24 +169,29 @@ void LineGrid::Compact() {
   dead_ = 0;
 }
 
-std::size_t LineGrid::Store(std::string_view text) {
-  if (arena_used_ + text.size() > arena_size_) {
-    // Dead text is dropped once there is as much of it as of live text; only then is a full
-    // arena grown, so memory stays within about four times the live text and a few mebibytes.
-    if (dead_ >= kDeadAllowance && 2 * dead_ >= base_size_ + arena_used_) {
-      Compact();
-    }
-    if (arena_used_ + text.size() > arena_size_) {
-      const std::size_t size = std::max(2 * arena_size_, arena_used_ + text.size());
-      char* grown = static_cast<char*>(std::realloc(arena_.get(), size));
-      if (grown == nullptr) {
-        throw std::bad_alloc();
-      }
-      static_cast<void>(arena_.release());
-      arena_.reset(grown);
-      arena_size_ = size;
-    }
+void LineGrid::ReserveText(std::size_t bytes) {
+  if (arena_used_ + bytes <= arena_size_) {
+    return;
   }
+  // Dead text is dropped once there is as much of it as of live text; only then is a full
+  // arena grown, so memory stays within about four times the live text and a few mebibytes.
+  if (dead_ >= kDeadAllowance && 2 * dead_ >= base_size_ + arena_used_) {
+    Compact();
+  }
+  if (arena_used_ + bytes > arena_size_) {
+    const std::size_t size = std::max(2 * arena_size_, arena_used_ + bytes);
+    char* grown = static_cast<char*>(std::realloc(arena_.get(), size));
+    if (grown == nullptr) {
+      throw std::bad_alloc();
+    }
+    static_cast<void>(arena_.release());
+    arena_.reset(grown);
+    arena_size_ = size;
+  }
+}
+
+std::size_t LineGrid::Store(std::string_view text) {
+  ReserveText(text.size());
   std::memcpy(arena_.get() + arena_used_, text.data(), text.size());
   const std::size_t offset = base_size_ + arena_used_;
   arena_used_ += text.size();
@@ -284,6 +289,14 @@ void LineGrid::Reset(TextBlock text, std::size_t size, int count) {
     std::memset(records + capacity_ - after, 0, after * sizeof *records);
   }
   Prefault(records_.get(), needed * sizeof(std::uint64_t));
+  // The arena of the document before may have grown far beyond what a new one needs.
+  if (arena_size_ > kFirstArena) {
+    TextBlock fresh = AllocateText(kFirstArena);
+    if (fresh) {
+      arena_ = std::move(fresh);
+      arena_size_ = kFirstArena;
+    }
+  }
   base_ = std::move(text);
   base_size_ = size;
   arena_used_ = 0;
@@ -301,10 +314,6 @@ void LineGrid::Append(std::size_t offset, std::size_t length) {
 }
 
 void Clear(int line, LineGrid& grid) { grid.SetText(line, {}); }
-
-void SetText(int line, const char* text, std::size_t length, LineGrid& grid) {
-  grid.SetText(line, {text, length});
-}
 
 void Copy(int source, int destination, LineGrid& grid) {
   if (source != destination) {

@@ -59,6 +59,9 @@ class LineGrid {
   void SetText(int line, std::string_view text);
   /// lsize bytes to build a line's new text in before SetText; its contents do not last.
   [[nodiscard]] char* Scratch() { return scratch_.get(); }
+  /// Makes room now for `bytes` of new text, so that the SetText calls that take them cannot
+  /// fail halfway through a change of several lines.
+  void ReserveText(std::size_t bytes);
 
   /// Removes a line: the following lines move up one; the last line becomes empty.
   void RemoveLine(int line);
@@ -110,8 +113,6 @@ class LineGrid {
 
 /// Empties a line.
 void Clear(int line, LineGrid& grid);
-/// Gives a line `length` bytes of text, none of them zero, at most lsize - 1.
-void SetText(int line, const char* text, std::size_t length, LineGrid& grid);
 /// The destination receives the source's text, then the source is emptied; same line: unchanged.
 void Move(int source, int destination, LineGrid& grid);
 /// The destination receives the source's text.

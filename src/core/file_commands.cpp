@@ -14,12 +14,16 @@ namespace brenik {
 
 namespace {
 
-// After a save the file holds the document: nothing is unsaved, and the journal starts anew.
+// After a save the file holds the document: nothing is unsaved, and the journal starts anew
+// from it. A save that damaged the file leaves the journal nothing to start from but the
+// document itself.
 Flow NoteSave(Editor& ed, SaveResult result) {
   if (result == SaveResult::kSaved) {
     ed.modified = false;
-    ed.journal.Follow(ed.file_name);
     ed.journal.Rebase(ed.file_name, ed.disk);
+    ed.journal.Follow(ed.file_name);
+  } else if (result == SaveResult::kDamaged) {
+    ed.journal.Restart(ed.grid);
   }
   return Flow::kContinue;
 }
@@ -80,8 +84,8 @@ Flow OpenFile(Editor& ed) {
     case OpenResult::kLoaded:
       ed.modified = false;
       ed.file_name = path;
-      ed.journal.Follow(path);
       ed.journal.Rebase(path, ed.disk);
+      ed.journal.Follow(path);
       // The record holds a line of the document that is gone; the clip memory stays, so that
       // text can be carried from one file to another.
       ed.undo.mode = UndoMode::kNone;

@@ -41,8 +41,6 @@ int MatchCommand(const CommandKeys& keys, std::string_view input) {
   return -1;
 }
 
-}  // namespace
-
 // The grid grows only before it changes anything, and only a line far past the document can
 // ask for more than there is: such a command is refused as a whole.
 template <typename Run>
@@ -55,6 +53,8 @@ Flow Guarded(Editor& ed, Run run) {
     return Flow::kContinue;
   }
 }
+
+}  // namespace
 
 Flow RunCommand(Editor& ed, std::string_view input) {
   return Guarded(ed, [&] {
@@ -81,7 +81,9 @@ int EndAbruptly(Editor& ed, int clean_status) {
   }
   std::fputc('\n', ed.io.out);
   // Without an emergency file the journal is all that is left of the work: it stays for the
-  // next session to rebuild.
+  // next session to rebuild, with the last commands in it and on the disk.
+  ed.journal.BeforeRead();
+  ed.journal.BeforeWait();
   if (RescueDocument(ed.file_name, ed.grid, *ed.fs, ed.io.out)) {
     ed.journal.Close();
   }

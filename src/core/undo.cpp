@@ -16,9 +16,7 @@ void KeepCopy(std::string_view text, char* copy) {
 
 // Puts a saved copy back as the line's text; a line holds no zero byte, so the copy's zero
 // ends it.
-void RecallUndo(int line, const char* copy, LineGrid& grid) {
-  SetText(line, copy, std::strlen(copy), grid);
-}
+void RecallUndo(int line, const char* copy, LineGrid& grid) { grid.SetText(line, copy); }
 
 }  // namespace
 
@@ -36,6 +34,10 @@ void StoreDoubleUndo(Undo& undo, int first, int second, const LineGrid& grid) {
 }
 
 std::optional<int> ApplyUndo(Undo& undo, LineGrid& grid) {
+  // Room for both copies first: a change of two lines must not stop after the first.
+  if (undo.mode != UndoMode::kNone) {
+    grid.ReserveText(std::strlen(undo.copy1.get()) + std::strlen(undo.copy2.get()));
+  }
   switch (undo.mode) {
     case UndoMode::kLineEdit:
       RecallUndo(undo.first, undo.copy1.get(), grid);

@@ -95,11 +95,9 @@ int PosixFileSystem::Link(const char* from, const char* to) { return ::link(from
 int PosixFileSystem::Unlink(const char* path) { return ::unlink(path); }
 int PosixFileSystem::Fchmod(int fd, mode_t mode) { return ::fchmod(fd, mode); }
 int PosixFileSystem::Fchown(int fd, uid_t owner, gid_t group) { return ::fchown(fd, owner, group); }
-int PosixFileSystem::Reserve(int fd, off_t size) {
-  const int error = posix_fallocate(fd, 0, size);
-  errno = error;
-  return error == 0 ? 0 : -1;
-}
+// The system call itself: where a file system cannot reserve, the library would instead read
+// and write the file, which a descriptor open only for writing cannot do.
+int PosixFileSystem::Reserve(int fd, off_t size) { return ::fallocate(fd, 0, 0, size); }
 
 int PosixFileSystem::Ftruncate(int fd, off_t size) { return ::ftruncate(fd, size); }
 int PosixFileSystem::Flock(int fd, int operation) { return ::flock(fd, operation); }

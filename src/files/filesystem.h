@@ -33,7 +33,7 @@ class FileSystem {
   virtual int Unlink(const char* path) = 0;
   virtual int Fchmod(int fd, mode_t mode) = 0;
   virtual int Fchown(int fd, uid_t owner, gid_t group) = 0;
-  /// posix_fallocate over [0, size), but -1 with errno set on failure, as the others.
+  /// fallocate of [0, size): the file grows to hold `size` bytes, their room taken now.
   virtual int Reserve(int fd, off_t size) = 0;
   virtual int Ftruncate(int fd, off_t size) = 0;
   virtual int Flock(int fd, int operation) = 0;

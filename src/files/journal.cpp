@@ -16,7 +16,6 @@ namespace brenik {
 
 namespace {
 
-constexpr int kUniqueAttempts = 100;
 // Written when full, so that a burst of long edits cannot hold more than this in memory; a
 // record always fits an empty buffer.
 constexpr std::size_t kPendingLimit = std::size_t{1} << 20;
@@ -47,6 +46,7 @@ void Journal::Configure(FileSystem& fs, std::FILE* out, int lines, int lsize, bo
   lsize_ = lsize;
   enabled_ = enabled;
   folder_ = fs.CurrentFolder();
+  failed_ = false;
   if (enabled) {
     // Left uninitialised: pages that are never written cost nothing.
     capacity_ = kPendingLimit + static_cast<std::size_t>(lsize) + 3 * PATH_MAX;
@@ -54,31 +54,46 @@ void Journal::Configure(FileSystem& fs, std::FILE* out, int lines, int lsize, bo
   }
 }
 
-std::string Journal::Absolute(const std::string& name) const {
-  return name.empty() || name[0] == '/' || folder_.empty() ? name : InFolder(folder_, name);
-}
-
 void Journal::Follow(const std::string& name) {
   name_ = name;
-  absolute_ = Absolute(name);
-  const std::string next = JournalPath(name);
-  if (fd_ >= 0) {
-    Append(RecordKind::kName, nullptr, 0, absolute_.data(), absolute_.size());
-    // A journal beside the document moves with it, so that the next session on the new name
-    // finds it; one that never was there stays where it is, and its name record tells.
-    if (path_ == primary_ && next != primary_ && fs_->Link(path_.c_str(), next.c_str()) == 0) {
-      static_cast<void>(fs_->Unlink(path_.c_str()));
-      path_ = next;
-      folder_synced_ = false;
-    }
+  absolute_ = Absolute(name, folder_);
+  primary_ = JournalPath(name);
+  if (fd_ < 0) {
+    return;
   }
-  primary_ = next;
+  Append(RecordKind::kName, nullptr, 0, absolute_.data(), absolute_.size());
+  // The journal moves with the document, so that the next session on the new name finds it:
+  // beside it, or under a fresh name of the new name's where that is taken. Where it cannot
+  // move, its name record still says whose it is.
+  const std::string old = path_;
+  const auto link = [&](const std::string& path) {
+    if (fs_->Link(old.c_str(), path.c_str()) != 0) {
+      return false;
+    }
+    path_ = path;
+    return true;
+  };
+  if (old != primary_ && (link(primary_) || MakeFresh(link))) {
+    static_cast<void>(fs_->Unlink(old.c_str()));
+    folder_synced_ = false;
+  }
 }
 
 void Journal::Rebase(const std::string& name, const FileStamp& stamp) {
   Close();
-  base_path_ = Absolute(name);
+  base_path_ = Absolute(name, folder_);
   base_ = stamp;
+  failed_ = false;  // a journal that could not be written may be made anew from here
+}
+
+void Journal::Restart(const LineGrid& grid) {
+  Rebase("", {});
+  const int last = DocLength(grid);
+  for (int k = 0; k <= last; ++k) {
+    if (!grid.Text(k).empty()) {
+      Set(k, grid);
+    }
+  }
 }
 
 void Journal::Set(int line, const LineGrid& grid) {
@@ -146,28 +161,33 @@ bool Journal::Create(const std::string& path) {
   return true;
 }
 
-bool Journal::Begin() {
-  // Beside the document; when another session's journal has that name, or the folder will not
-  // take it, under a fresh name there or where an emergency file would go.
-  bool made = Create(primary_);
-  int error = errno;
+template <typename Make>
+bool Journal::MakeFresh(Make make) {
+  // Beside the document first, then where an emergency file would go.
   const std::string own = DirectoryOf(primary_);
-  const std::string base = JournalBaseName(name_);
+  const std::string base = JournalFreshBase(name_) + "-";
   const unsigned long long seed = UniqueSeed();
   for (const char* folder : {own.c_str(), ".", fs_->HomeFolder(), fs_->TempFolder()}) {
-    for (int attempt = 0; !made && folder != nullptr && attempt < kUniqueAttempts; ++attempt) {
+    for (int attempt = 0; folder != nullptr && attempt < kFreshAttempts; ++attempt) {
       char suffix[9];
       UniqueSuffix(seed, attempt, suffix);
-      made = Create(InFolder(folder, base + "-" + suffix));
-      error = made ? error : errno;
-      if (!made && errno != EEXIST) {
+      if (make(InFolder(folder, base + suffix))) {
+        return true;
+      }
+      if (errno != EEXIST) {
         break;
       }
     }
   }
-  if (!made) {
+  return false;
+}
+
+bool Journal::Begin() {
+  // Beside the document; when another session's journal has that name, or the folder will not
+  // take it, under a fresh name.
+  if (!Create(primary_) && !MakeFresh([this](const std::string& path) { return Create(path); })) {
     std::fprintf(out_, "Cannot make the journal %s: %s; unsaved work is not kept against a crash\n",
-                 Shown(primary_.c_str()).c_str(), std::strerror(error));
+                 Shown(primary_.c_str()).c_str(), std::strerror(errno));
     failed_ = true;
     return false;
   }

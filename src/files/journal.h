@@ -35,6 +35,9 @@ class Journal final : public ReadHook {
   /// The document now equals the file `name` as `stamp` describes it, or is empty when `name`
   /// is "": what the journal held is dropped, and the next change starts it anew from there.
   void Rebase(const std::string& name, const FileStamp& stamp);
+  /// Starts the journal anew from the document as the grid holds it, line by line: for when no
+  /// file holds what the journal started from any more.
+  void Restart(const LineGrid& grid);
 
   /// Records that an edit gave a line its present text, removed a line, or opened an empty one.
   void Set(int line, const LineGrid& grid);
@@ -55,11 +58,12 @@ class Journal final : public ReadHook {
   void Edit(RecordKind kind, int line, const char* text, std::size_t length);
   bool Begin();
   bool Create(const std::string& path);
+  template <typename Make>
+  bool MakeFresh(Make make);
   void Append(RecordKind kind, const char* head, std::size_t head_size, const char* text,
               std::size_t length);
   void Write();
   void Fail(int error);
-  std::string Absolute(const std::string& name) const;
 
   FileSystem* fs_ = nullptr;
   std::FILE* out_ = nullptr;

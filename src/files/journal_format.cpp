@@ -90,6 +90,12 @@ std::string JournalBaseName(const std::string& doc_name) {
   return name += kJournalSuffix;
 }
 
+std::string JournalFreshBase(const std::string& doc_name) {
+  std::string base = JournalBaseName(doc_name);
+  // Folders take names of at most 255 bytes, and the fresh ones add nine to this.
+  return base.size() + 9 <= 255 ? base : kJournalSuffix;
+}
+
 std::string JournalPath(const std::string& doc_name) {
   return InFolder(doc_name.empty() ? "." : DirectoryOf(doc_name), JournalBaseName(doc_name));
 }

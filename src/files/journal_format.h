@@ -28,9 +28,12 @@ enum class RecordKind : unsigned char { kStart = 1, kName, kBase, kSet, kRemove,
 /// The journal's name beside the document, ".NAME.brenik-journal", or ".brenik-journal" in the
 /// working folder for a document without a name.
 [[nodiscard]] std::string JournalPath(const std::string& doc_name);
-/// The journal's name without its folder; a journal that cannot have it takes this name, "-"
-/// and eight hexadecimal digits.
+/// The journal's name without its folder.
 [[nodiscard]] std::string JournalBaseName(const std::string& doc_name);
+/// What a journal that cannot have that name is called before "-" and eight hexadecimal
+/// digits: the same, or ".brenik-journal" when a name that long would be too long for a folder.
+/// Such a journal's name record says whose it is.
+[[nodiscard]] std::string JournalFreshBase(const std::string& doc_name);
 
 /// Lays a record out at `at`: its payload must already be at `at` + 5. Returns the record's
 /// whole size.

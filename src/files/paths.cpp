@@ -25,6 +25,10 @@ std::string InFolder(const std::string& folder, const std::string& name) {
   return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
+std::string Absolute(const std::string& name, const std::string& folder) {
+  return name.empty() || name[0] == '/' || folder.empty() ? name : InFolder(folder, name);
+}
+
 unsigned long long UniqueSeed() {
   return static_cast<unsigned long long>(
              std::chrono::steady_clock::now().time_since_epoch().count()) ^

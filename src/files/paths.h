@@ -13,6 +13,12 @@ namespace brenik {
 [[nodiscard]] std::string BaseOf(const std::string& path);
 /// `name` inside `folder`, without a "./" in front for the working folder.
 [[nodiscard]] std::string InFolder(const std::string& folder, const std::string& name);
+/// A relative `name` made absolute against `folder` (the working folder); as it is when it is
+/// absolute or empty, or when the folder is not known ("").
+[[nodiscard]] std::string Absolute(const std::string& name, const std::string& folder);
+
+/// How many fresh names are tried in one folder before it counts as full.
+inline constexpr int kFreshAttempts = 100;
 
 /// A seed for UniqueSuffix that differs between processes and between calls.
 [[nodiscard]] unsigned long long UniqueSeed();

@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <ctime>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "files/emergency.h"
@@ -40,27 +42,20 @@ Bytes ReadWhole(int fd, std::size_t size, FileSystem& fs) {
   return bytes;
 }
 
-bool SameTime(const timespec& a, const timespec& b) {
-  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
-}
-
-// The base file's bytes when they are still those the journal started from; none otherwise.
+// The base file's bytes when they are still those the journal started from, by size and hash;
+// none otherwise. A file only touched, or rewritten with the same bytes, still serves.
 Bytes ReadBase(const JournalContents& journal, FileSystem& fs) {
   const int fd = fs.Open(journal.base_path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY, 0);
   if (fd < 0) {
     return {};
   }
   struct stat info = {};
-  const FileStamp& base = journal.base;
   Bytes bytes;
-  // The stamp first: a file of another size, place or time is not read at all.
-  if (fs.Fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_dev == base.device &&
-      info.st_ino == base.inode && info.st_size == base.size &&
-      SameTime(info.st_mtim, base.modified)) {
+  if (fs.Fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size == journal.base.size) {
     bytes = ReadWhole(fd, static_cast<std::size_t>(info.st_size), fs);
   }
   static_cast<void>(fs.Close(fd));
-  if (bytes.data && HashBytes(bytes.data.get(), bytes.size) != base.hash) {
+  if (bytes.data && HashBytes(bytes.data.get(), bytes.size) != journal.base.hash) {
     return {};
   }
   return bytes;
@@ -70,6 +65,37 @@ Bytes ReadBase(const JournalContents& journal, FileSystem& fs) {
 void LeftAsItIs(const std::string& path, const char* why, std::FILE* out) {
   std::fprintf(out, "The journal %s of an ended session was left as it is: %s\n",
                Shown(path.c_str()).c_str(), why);
+}
+
+// A journal made this moment may not have its first records yet, nor its lock: it is not taken
+// for a dead session's until it has been left alone this long.
+constexpr time_t kSettleSeconds = 10;
+
+// Rebuilds a dead session's journal into an emergency file, and removes the journal once the
+// file holds its work; one line says what became of it.
+void Rebuild(const std::string& path, const JournalContents& journal, const std::string& file_name,
+             FileSystem& fs, std::FILE* out) {
+  LineGrid grid;
+  const Rebuilt rebuilt = grid.Allocate(journal.lines, journal.lsize)
+                              ? RebuildDocument(journal, grid, fs)
+                              : Rebuilt::kNoMemory;
+  if (rebuilt == Rebuilt::kNoMemory) {
+    LeftAsItIs(path, "there is not enough memory to rebuild its work", out);
+    return;
+  }
+  if (rebuilt == Rebuilt::kBaseChanged) {
+    const std::string why = "the file it started from, " + journal.base_path + ", changed since";
+    LeftAsItIs(path, Shown(why.c_str()).c_str(), out);
+    return;
+  }
+  const std::optional<EmergencyName> written = EmergencySave(file_name, grid, fs);
+  if (!written) {
+    LeftAsItIs(path, "its work could not be written anywhere", out);
+    return;
+  }
+  std::fprintf(out, "The work of an ended session was rebuilt from its journal into %s\n",
+               Shown(written->text).c_str());
+  static_cast<void>(fs.Unlink(path.c_str()));
 }
 
 // What one journal file holds for the document, and whether its session still runs.
@@ -87,47 +113,33 @@ void RecoverOne(const std::string& path, bool beside, const std::string& absolut
   }
   // Whoever holds the lock is a session that still runs; a free lock means a dead one.
   const bool running = fs.Flock(fd, LOCK_EX | LOCK_NB) != 0;
-  const Bytes bytes = ReadWhole(fd, static_cast<std::size_t>(info.st_size), fs);
-  const JournalContents journal =
-      bytes.data ? ReadJournal(bytes.data.get(), bytes.size, max_lsize) : JournalContents{};
-  // A journal under a fresh name may be any document's; its name record tells whose.
-  if (!beside && (!journal.started || journal.name != absolute)) {
-    static_cast<void>(fs.Close(fd));
-    return;
-  }
-  if (running) {
-    if (journal.started) {
-      std::fprintf(out, "Another session (process %d) is editing %s; each keeps its own journal\n",
-                   journal.pid,
-                   Shown(file_name.empty() ? "this document" : file_name.c_str()).c_str());
+  try {
+    const Bytes bytes = ReadWhole(fd, static_cast<std::size_t>(info.st_size), fs);
+    const JournalContents journal =
+        bytes.data ? ReadJournal(bytes.data.get(), bytes.size, max_lsize) : JournalContents{};
+    const bool ours = bytes.size == 0 ||
+                      (bytes.data && bytes.size >= sizeof kJournalMagic &&
+                       std::memcmp(bytes.data.get(), kJournalMagic, sizeof kJournalMagic) == 0);
+    const bool settled = info.st_mtime + kSettleSeconds < std::time(nullptr);
+    if (!beside && (!journal.started || journal.name != absolute)) {
+      // Under a fresh name it may be any document's; its name record tells whose.
+    } else if (running) {
+      if (journal.started) {
+        std::fprintf(
+            out, "Another session (process %d) is editing %s; each keeps its own journal\n",
+            journal.pid,
+            Shown(file_name.empty() ? "a document without a name" : file_name.c_str()).c_str());
+      }
+    } else if (!journal.started || journal.edits.empty()) {
+      // Killed before its first edit was written: there is nothing to rebuild.
+      if (ours && (journal.started || settled)) {
+        static_cast<void>(fs.Unlink(path.c_str()));
+      }
+    } else {
+      Rebuild(path, journal, file_name, fs, out);
     }
-    static_cast<void>(fs.Close(fd));
-    return;
-  }
-  const bool ours =
-      bytes.size == 0 || (bytes.data && bytes.size >= sizeof kJournalMagic &&
-                          std::memcmp(bytes.data.get(), kJournalMagic, sizeof kJournalMagic) == 0);
-  if (!journal.started || journal.edits.empty()) {
-    // Killed before its first edit was written: there is nothing to rebuild.
-    if (ours) {
-      static_cast<void>(fs.Unlink(path.c_str()));
-    }
-    static_cast<void>(fs.Close(fd));
-    return;
-  }
-  LineGrid grid;
-  const Rebuilt rebuilt = grid.Allocate(journal.lines, journal.lsize)
-                              ? RebuildDocument(journal, grid, fs)
-                              : Rebuilt::kNoMemory;
-  if (rebuilt == Rebuilt::kNoMemory) {
+  } catch (const std::bad_alloc&) {
     LeftAsItIs(path, "there is not enough memory to rebuild its work", out);
-  } else if (rebuilt == Rebuilt::kBaseChanged) {
-    const std::string why = "the file it started from, " + journal.base_path + ", changed since";
-    LeftAsItIs(path, Shown(why.c_str()).c_str(), out);
-  } else if (!EmergencySave(file_name, grid, fs)) {
-    LeftAsItIs(path, "its work could not be written anywhere", out);
-  } else {
-    static_cast<void>(fs.Unlink(path.c_str()));
   }
   static_cast<void>(fs.Close(fd));
 }
@@ -146,7 +158,7 @@ Rebuilt RebuildDocument(const JournalContents& journal, LineGrid& grid, FileSyst
     for (const JournalStep& edit : journal.edits) {
       switch (edit.kind) {
         case RecordKind::kSet:
-          SetText(edit.line, edit.text, edit.length, grid);
+          grid.SetText(edit.line, {edit.text, edit.length});
           break;
         case RecordKind::kRemove:
           Delete(edit.line, grid);
@@ -164,11 +176,9 @@ Rebuilt RebuildDocument(const JournalContents& journal, LineGrid& grid, FileSyst
 }
 
 void RecoverJournals(const std::string& file_name, int max_lsize, FileSystem& fs, std::FILE* out) {
-  const std::string folder = fs.CurrentFolder();
-  const std::string absolute = file_name.empty() || file_name[0] == '/' || folder.empty()
-                                   ? file_name
-                                   : InFolder(folder, file_name);
+  const std::string absolute = Absolute(file_name, fs.CurrentFolder());
   const std::string base = JournalBaseName(file_name);
+  const std::string fresh = JournalFreshBase(file_name) + "-";
   const std::string own = file_name.empty() ? "." : DirectoryOf(file_name);
   // The journal beside the document, and those under fresh names wherever one may have gone.
   std::vector<std::string> folders = {own};
@@ -185,8 +195,8 @@ void RecoverJournals(const std::string& file_name, int max_lsize, FileSystem& fs
     std::sort(names.begin(), names.end());
     for (const std::string& name : names) {
       const bool beside = place == own && name == base;
-      if (beside || (name.compare(0, base.size() + 1, base + "-") == 0 &&
-                     IsUniqueSuffix(name.substr(base.size() + 1)))) {
+      if (beside || (name.compare(0, fresh.size(), fresh) == 0 &&
+                     IsUniqueSuffix(name.substr(fresh.size())))) {
         RecoverOne(InFolder(place, name), beside, absolute, file_name, max_lsize, fs, out);
       }
     }

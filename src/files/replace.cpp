@@ -100,22 +100,6 @@ bool CanOpen(const std::string& path, int flags, FileSystem& fs) {
   return true;
 }
 
-// How a write through a descriptor ended, closing included, and the errno of the first failure.
-struct Written {
-  bool ok = false;
-  int error = 0;
-};
-
-// A close can still fail for a write that seemed to succeed, and then its error is the one
-// to tell.
-Written CloseWritten(FileSystem& fs, int fd, bool ok) {
-  const int error = errno;
-  if (fs.Close(fd) != 0 && ok) {
-    return {false, errno};
-  }
-  return {ok, error};
-}
-
 // Puts what was written on the disk and stamps it; false with errno set.
 bool SyncAndStamp(FileSystem& fs, int fd, FileStamp& stamp) {
   struct stat info = {};
@@ -154,7 +138,7 @@ Outcome ReplaceByRename(const std::string& name, const Target& target, Payload& 
   for (int attempt = 0; attempt < kTempAttempts && fd < 0; ++attempt) {
     char suffix[9];
     UniqueSuffix(seed, attempt, suffix);
-    temp = directory + "/" + kTempPrefix + suffix;
+    temp = InFolder(directory, kTempPrefix + std::string(suffix));
     // A new file gets what a plain create gives (0666 less the umask); an existing file's own
     // mode is set below, and until then nobody else may read the text.
     fd = fs.Open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW,
@@ -162,8 +146,9 @@ Outcome ReplaceByRename(const std::string& name, const Target& target, Payload& 
     if (fd < 0 && errno != EEXIST) {
       break;
     }
-    // Held until the file is closed, the lock tells a later session that this file is still
-    // being written. One that a cleaning session took first is that session's to remove.
+    // Held until the file is renamed and closed, the lock tells a later session that this file
+    // is still being written. One that a cleaning session took first is that session's to
+    // remove.
     if (fd >= 0 && fs.Flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
       static_cast<void>(fs.Close(fd));
       fd = -1;
@@ -182,17 +167,17 @@ Outcome ReplaceByRename(const std::string& name, const Target& target, Payload& 
     Discard(temp, fs, out);
     return Outcome::kInPlace;
   }
-  Written written = CloseWritten(fs, fd, payload.WriteTo(fs, fd) && SyncAndStamp(fs, fd, stamp));
-  if (written.ok && fs.Rename(temp.c_str(), target.path.c_str()) != 0) {
-    written = {false, errno};
-    if (target.exists && InPlaceMayWork(written.error)) {
-      Discard(temp, fs, out);
+  const bool written = payload.WriteTo(fs, fd) && SyncAndStamp(fs, fd, stamp);
+  const bool renamed = written && fs.Rename(temp.c_str(), target.path.c_str()) == 0;
+  const int error = errno;
+  // Once synced the text is safe, so whatever the close says is of no more consequence.
+  static_cast<void>(fs.Close(fd));
+  if (!renamed) {
+    Discard(temp, fs, out);
+    if (written && target.exists && InPlaceMayWork(error)) {
       return Outcome::kInPlace;
     }
-  }
-  if (!written.ok) {
-    Discard(temp, fs, out);
-    ReportSaveFailure(name, written.error, out);
+    ReportSaveFailure(name, error, out);
     return Outcome::kFailed;
   }
   // The rename is durable only once the folder's entry itself reaches the disk.
@@ -212,8 +197,10 @@ Replaced OverwriteRegular(const std::string& name, int fd, const struct stat& in
   const off_t length = static_cast<off_t>(payload.size());
   if (length > 0 && fs.Reserve(fd, length) != 0 && !CannotReserve(errno)) {
     const int error = errno;
-    // A reservation that failed halfway may have lengthened the file.
-    if (length > info.st_size) {
+    // A reservation that failed halfway may have lengthened the file; one that did not must
+    // leave even its time alone.
+    struct stat now = {};
+    if (fs.Fstat(fd, &now) == 0 && now.st_size != info.st_size) {
       static_cast<void>(fs.Ftruncate(fd, info.st_size));
     }
     static_cast<void>(fs.Close(fd));
@@ -222,10 +209,11 @@ Replaced OverwriteRegular(const std::string& name, int fd, const struct stat& in
   }
   const bool ok =
       payload.WriteTo(fs, fd) && fs.Ftruncate(fd, length) == 0 && SyncAndStamp(fs, fd, stamp);
-  const Written written = CloseWritten(fs, fd, ok);
-  if (!written.ok) {
+  const int error = errno;
+  static_cast<void>(fs.Close(fd));
+  if (!ok) {
     std::fprintf(out, "Cannot save to %s: %s; the file on disk is damaged\n",
-                 Shown(name.c_str()).c_str(), std::strerror(written.error));
+                 Shown(name.c_str()).c_str(), std::strerror(error));
     return Replaced::kDamaged;
   }
   return Replaced::kDone;
@@ -259,9 +247,10 @@ Replaced WriteInPlace(const std::string& name, const Target& target, Payload& pa
   if (ok && fs.Fsync(fd) != 0 && errno != EINVAL) {
     ok = false;
   }
-  const Written written = CloseWritten(fs, fd, ok);
-  if (!written.ok) {
-    ReportSaveFailure(name, written.error, out);
+  const int error = errno;
+  static_cast<void>(fs.Close(fd));
+  if (!ok) {
+    ReportSaveFailure(name, error, out);
     return Replaced::kFailed;
   }
   stamp = FileStamp::Of(info);

@@ -124,7 +124,7 @@ SaveResult Save(std::string& file_name, FileStamp& stamp, const LineGrid& grid, 
   if (asked) {
     file_name.clear();
   }
-  return SaveResult::kFailed;
+  return replaced == Replaced::kDamaged ? SaveResult::kDamaged : SaveResult::kFailed;
 }
 
 std::optional<std::string> DefineSaveName(Io& io, FileSystem& fs) {

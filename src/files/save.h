@@ -15,7 +15,8 @@ namespace brenik {
 
 enum class SaveResult {
   kSaved,      // the file holds the document; "Saved to" was printed
-  kFailed,     // nothing was replaced, or a damaged file was reported and the work rescued
+  kFailed,     // nothing was replaced; a message named the file and the reason
+  kDamaged,    // a write in place failed halfway: the file is damaged, the work rescued
   kCancelled,  // no name was given, or the user kept a file that changed on disk
 };
 
