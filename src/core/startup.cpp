@@ -77,8 +77,8 @@ void Allocate(std::unique_ptr<char[]>& buffer, int size) {
 }
 
 // One line that names the work earlier sessions left and nobody has looked at since.
-void NameEmergencyFiles(const std::string& file_name, Editor& ed) {
-  const std::vector<std::string> found = FindEmergencyFiles(file_name, *ed.fs);
+void NameEmergencyFiles(const std::string& file_name, Editor& ed, Listings& listings) {
+  const std::vector<std::string> found = FindEmergencyFiles(file_name, *ed.fs, listings);
   if (found.empty()) {
     return;
   }
@@ -169,14 +169,17 @@ Flow StartUp(Editor& ed, int argc, char** argv) {
   ed.journal.Rebase(ed.disk.exists ? ed.file_name : "", ed.disk);
   ed.io.hook = &ed.journal;
   // A save that was killed halfway leaves its temporary file to whoever comes next.
-  RemoveStaleTemporaries(".", *ed.fs);
+  Listings listings(*ed.fs);
+  RemoveStaleTemporaries(".", *ed.fs, listings);
   if (!named.empty() && DirectoryOf(named) != ".") {
-    RemoveStaleTemporaries(DirectoryOf(named), *ed.fs);
+    RemoveStaleTemporaries(DirectoryOf(named), *ed.fs, listings);
   }
   // Work kept by an earlier session that ended without quitting may be waiting there, some of
   // it still in a journal that must first be rebuilt.
-  RecoverJournals(named, kMaxLineLength + 1, *ed.fs, ed.io.out);
-  NameEmergencyFiles(named, ed);
+  if (RecoverJournals(named, kMaxLineLength + 1, *ed.fs, ed.io.out, listings)) {
+    listings.Forget();
+  }
+  NameEmergencyFiles(named, ed, listings);
   ed.line = 0;
   ed.column = 0;
   ed.line_lock = false;

@@ -157,43 +157,27 @@ bool RescueDocument(const std::string& file_name, const LineGrid& grid, FileSyst
   return written.has_value();
 }
 
-std::vector<std::string> FindEmergencyFiles(const std::string& file_name, FileSystem& fs) {
+std::vector<std::string> FindEmergencyFiles(const std::string& file_name, FileSystem& fs,
+                                            Listings& listings) {
   std::string base = BaseOf(file_name);
   base = base.empty() ? kUnnamed : base;
   const std::string unique = base + ".save-";
-  // The numbered names are in the document's folder, the unique ones in the working, home and
-  // temporary folders; each folder is listed once, whatever it holds.
-  struct Place {
-    std::string folder;
-    bool numbered;
-    bool unique;
-  };
-  std::vector<Place> places = {{file_name.empty() ? "." : DirectoryOf(file_name), true, false}};
-  for (const char* folder : {".", fs.HomeFolder(), fs.TempFolder()}) {
-    const auto same = [&](const Place& p) { return folder != nullptr && p.folder == folder; };
-    if (const auto known = std::find_if(places.begin(), places.end(), same);
-        known != places.end()) {
-      known->unique = true;
-    } else if (folder != nullptr) {
-      places.push_back({folder, false, true});
-    }
-  }
-  // Sorted by folder, then by number for the numbered names and by name for the unique ones.
+  // The numbered names are in the document's folder; the unique ones in any of the places,
+  // that folder first and then the working, home and temporary folders.
+  const std::string own = file_name.empty() ? "." : DirectoryOf(file_name);
+  const std::vector<std::string> places = WorkPlaces(own, fs);
+  // Sorted by place, then by number for the numbered names and by name for the unique ones.
   std::vector<std::tuple<std::size_t, int, std::string>> found;
   std::vector<std::pair<dev_t, ino_t>> seen;
   for (std::size_t rank = 0; rank < places.size(); ++rank) {
-    const Place& place = places[rank];
-    std::vector<std::string> names;
-    if (!fs.ListFolder(place.folder.c_str(), names)) {
-      continue;
-    }
-    for (const std::string& name : names) {
-      std::optional<int> number = place.numbered ? NumberOf(name, base + ".save") : std::nullopt;
-      if (!number && place.unique && name.compare(0, unique.size(), unique) == 0 &&
+    const std::string& folder = places[rank];
+    for (const std::string& name : listings.Names(folder)) {
+      std::optional<int> number = rank == 0 ? NumberOf(name, base + ".save") : std::nullopt;
+      if (!number && (rank > 0 || folder == ".") && name.compare(0, unique.size(), unique) == 0 &&
           IsUniqueSuffix(name.substr(unique.size()))) {
         number = kMaxSuffix + 1;  // after the numbered names of the same folder
       }
-      const std::string path = InFolder(place.folder, name);
+      const std::string path = InFolder(folder, name);
       struct stat info = {};
       if (!number || fs.Lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
           info.st_uid != geteuid()) {

@@ -38,6 +38,6 @@ bool RescueDocument(const std::string& file_name, const LineGrid& grid, FileSyst
 /// document without a name) and that belong to this user: the numbered names in order, then
 /// the unique names in the working, home and temporary folders.
 [[nodiscard]] std::vector<std::string> FindEmergencyFiles(const std::string& file_name,
-                                                          FileSystem& fs);
+                                                          FileSystem& fs, Listings& listings);
 
 }  // namespace brenik

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -50,6 +51,31 @@ bool WriteAll(FileSystem& fs, int fd, const char* data, std::size_t size) {
     }
   }
   return true;
+}
+
+const std::vector<std::string>& Listings::Names(const std::string& folder) {
+  for (const auto& [name, names] : folders_) {
+    if (name == folder) {
+      return names;
+    }
+  }
+  folders_.emplace_back(folder, std::vector<std::string>());
+  std::vector<std::string>& names = folders_.back().second;
+  if (!fs_.ListFolder(folder.c_str(), names)) {
+    names.clear();
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::vector<std::string> WorkPlaces(const std::string& own, FileSystem& fs) {
+  std::vector<std::string> places = {own};
+  for (const char* place : {".", fs.HomeFolder(), fs.TempFolder()}) {
+    if (place != nullptr && std::find(places.begin(), places.end(), place) == places.end()) {
+      places.emplace_back(place);
+    }
+  }
+  return places;
 }
 
 void SyncFolder(const char* folder, FileSystem& fs) {

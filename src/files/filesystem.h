@@ -53,6 +53,25 @@ class FileSystem {
 /// moves nothing, EINTR when a signal that ends the editor cut a write short).
 [[nodiscard]] bool WriteAll(FileSystem& fs, int fd, const char* data, std::size_t size);
 
+/// The names in folders, each folder listed once however many look into it: start-up looks for
+/// several kinds of file in the same few folders.
+class Listings {
+ public:
+  explicit Listings(FileSystem& fs) : fs_(fs) {}
+  /// The names in `folder`, "." and ".." left out; none when it cannot be listed.
+  const std::vector<std::string>& Names(const std::string& folder);
+  /// Lists every folder anew, after files were made in some.
+  void Forget() { folders_.clear(); }
+
+ private:
+  FileSystem& fs_;
+  std::vector<std::pair<std::string, std::vector<std::string>>> folders_;
+};
+
+/// The folders where work is kept when its own cannot take it, `own` first: the working folder,
+/// the home folder and the temporary folder, each once.
+[[nodiscard]] std::vector<std::string> WorkPlaces(const std::string& own, FileSystem& fs);
+
 /// Syncs a folder, so that names made or removed in it last; a file system that cannot sync a
 /// folder has nothing more to offer, so a failure is not reported.
 void SyncFolder(const char* folder, FileSystem& fs);

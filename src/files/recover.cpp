@@ -72,8 +72,8 @@ void LeftAsItIs(const std::string& path, const char* why, std::FILE* out) {
 constexpr time_t kSettleSeconds = 10;
 
 // Rebuilds a dead session's journal into an emergency file, and removes the journal once the
-// file holds its work; one line says what became of it.
-void Rebuild(const std::string& path, const JournalContents& journal, const std::string& file_name,
+// file holds its work; one line says what became of it. True when a file was written.
+bool Rebuild(const std::string& path, const JournalContents& journal, const std::string& file_name,
              FileSystem& fs, std::FILE* out) {
   LineGrid grid;
   const Rebuilt rebuilt = grid.Allocate(journal.lines, journal.lsize)
@@ -81,38 +81,41 @@ void Rebuild(const std::string& path, const JournalContents& journal, const std:
                               : Rebuilt::kNoMemory;
   if (rebuilt == Rebuilt::kNoMemory) {
     LeftAsItIs(path, "there is not enough memory to rebuild its work", out);
-    return;
+    return false;
   }
   if (rebuilt == Rebuilt::kBaseChanged) {
     const std::string why = "the file it started from, " + journal.base_path + ", changed since";
     LeftAsItIs(path, Shown(why.c_str()).c_str(), out);
-    return;
+    return false;
   }
   const std::optional<EmergencyName> written = EmergencySave(file_name, grid, fs);
   if (!written) {
     LeftAsItIs(path, "its work could not be written anywhere", out);
-    return;
+    return false;
   }
   std::fprintf(out, "The work of an ended session was rebuilt from its journal into %s\n",
                Shown(written->text).c_str());
   static_cast<void>(fs.Unlink(path.c_str()));
+  return true;
 }
 
-// What one journal file holds for the document, and whether its session still runs.
-void RecoverOne(const std::string& path, bool beside, const std::string& absolute,
+// What one journal file holds for the document, and whether its session still runs; true when
+// its work was rebuilt into a new file.
+bool RecoverOne(const std::string& path, bool beside, const std::string& absolute,
                 const std::string& file_name, int max_lsize, FileSystem& fs, std::FILE* out) {
   const int fd = fs.Open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0);
   if (fd < 0) {
-    return;
+    return false;
   }
   struct stat info = {};
   // Another user's file, or anything but a plain file, is never read as a journal.
   if (fs.Fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != geteuid()) {
     static_cast<void>(fs.Close(fd));
-    return;
+    return false;
   }
   // Whoever holds the lock is a session that still runs; a free lock means a dead one.
   const bool running = fs.Flock(fd, LOCK_EX | LOCK_NB) != 0;
+  bool rebuilt = false;
   try {
     const Bytes bytes = ReadWhole(fd, static_cast<std::size_t>(info.st_size), fs);
     const JournalContents journal =
@@ -136,12 +139,13 @@ void RecoverOne(const std::string& path, bool beside, const std::string& absolut
         static_cast<void>(fs.Unlink(path.c_str()));
       }
     } else {
-      Rebuild(path, journal, file_name, fs, out);
+      rebuilt = Rebuild(path, journal, file_name, fs, out);
     }
   } catch (const std::bad_alloc&) {
     LeftAsItIs(path, "there is not enough memory to rebuild its work", out);
   }
   static_cast<void>(fs.Close(fd));
+  return rebuilt;
 }
 
 }  // namespace
@@ -175,32 +179,26 @@ Rebuilt RebuildDocument(const JournalContents& journal, LineGrid& grid, FileSyst
   return Rebuilt::kDone;
 }
 
-void RecoverJournals(const std::string& file_name, int max_lsize, FileSystem& fs, std::FILE* out) {
+bool RecoverJournals(const std::string& file_name, int max_lsize, FileSystem& fs, std::FILE* out,
+                     Listings& listings) {
   const std::string absolute = Absolute(file_name, fs.CurrentFolder());
   const std::string base = JournalBaseName(file_name);
   const std::string fresh = JournalFreshBase(file_name) + "-";
   const std::string own = file_name.empty() ? "." : DirectoryOf(file_name);
+  bool rebuilt = false;
   // The journal beside the document, and those under fresh names wherever one may have gone.
-  std::vector<std::string> folders = {own};
-  for (const char* place : {".", fs.HomeFolder(), fs.TempFolder()}) {
-    if (place != nullptr && std::find(folders.begin(), folders.end(), place) == folders.end()) {
-      folders.emplace_back(place);
-    }
-  }
-  for (const std::string& place : folders) {
-    std::vector<std::string> names;
-    if (!fs.ListFolder(place.c_str(), names)) {
-      continue;
-    }
-    std::sort(names.begin(), names.end());
-    for (const std::string& name : names) {
+  for (const std::string& place : WorkPlaces(own, fs)) {
+    for (const std::string& name : listings.Names(place)) {
       const bool beside = place == own && name == base;
       if (beside || (name.compare(0, fresh.size(), fresh) == 0 &&
                      IsUniqueSuffix(name.substr(fresh.size())))) {
-        RecoverOne(InFolder(place, name), beside, absolute, file_name, max_lsize, fs, out);
+        rebuilt =
+            RecoverOne(InFolder(place, name), beside, absolute, file_name, max_lsize, fs, out) ||
+            rebuilt;
       }
     }
   }
+  return rebuilt;
 }
 
 }  // namespace brenik

@@ -25,9 +25,10 @@ enum class Rebuilt {
 
 /// For the document `file_name` ("" for none): rebuilds the work of every journal of this user
 /// that an ended session left for it into a new emergency file, as the emergency save names
-/// them, and then removes that journal. Prints one line for a journal that cannot be used, and
+/// them, and then removes that journal. Prints one line for each journal rebuilt or left, and
 /// one for a session on the same document that still runs. Lines longer than `max_lsize` - 1
-/// make a journal unusable.
-void RecoverJournals(const std::string& file_name, int max_lsize, FileSystem& fs, std::FILE* out);
+/// make a journal unusable. True when a file was written, which `listings` do not show yet.
+bool RecoverJournals(const std::string& file_name, int max_lsize, FileSystem& fs, std::FILE* out,
+                     Listings& listings);
 
 }  // namespace brenik

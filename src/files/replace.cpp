@@ -296,13 +296,9 @@ Replaced WriteFileSafely(const std::string& name, Payload& payload, FileSystem& 
   return WriteInPlace(name, target, payload, fs, out, stamp);
 }
 
-void RemoveStaleTemporaries(const std::string& folder, FileSystem& fs) {
-  std::vector<std::string> names;
-  if (!fs.ListFolder(folder.c_str(), names)) {
-    return;
-  }
+void RemoveStaleTemporaries(const std::string& folder, FileSystem& fs, Listings& listings) {
   const std::string prefix = kTempPrefix;
-  for (const std::string& name : names) {
+  for (const std::string& name : listings.Names(folder)) {
     if (name.compare(0, prefix.size(), prefix) != 0 ||
         !IsUniqueSuffix(name.substr(prefix.size()))) {
       continue;

@@ -41,6 +41,6 @@ void ReportSaveFailure(const std::string& name, int error, std::FILE* out);
 
 /// Removes from `folder` the temporary files of saves whose session no longer runs; one that a
 /// running session still writes is locked, and stays.
-void RemoveStaleTemporaries(const std::string& folder, FileSystem& fs);
+void RemoveStaleTemporaries(const std::string& folder, FileSystem& fs, Listings& listings);
 
 }  // namespace brenik
