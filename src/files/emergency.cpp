@@ -18,7 +18,6 @@ namespace brenik {
 namespace {
 
 constexpr int kMaxSuffix = 999;
-constexpr int kUniqueAttempts = 100;
 constexpr const char* kUnnamed = "brenik";
 
 // Writes lines 0 .. last in the save format through a fixed buffer: the last resort must not
@@ -57,12 +56,13 @@ bool WriteNew(const char* name, const LineGrid& grid, int last, FileSystem& fs) 
   return true;
 }
 
-// Tries base, base.1, base.2, ...; stops at the first error other than "exists".
-bool WriteFirstFree(const char* base, const LineGrid& grid, int last, FileSystem& fs,
+// Writes to the first free name of those `format` makes for tries 0, 1, ... (it returns what
+// snprintf does); stops at the first error other than "exists", and at a name too long.
+template <typename Format>
+bool WriteFirstFree(int tries, Format format, const LineGrid& grid, int last, FileSystem& fs,
                     EmergencyName& written) {
-  for (int n = 0; n <= kMaxSuffix; ++n) {
-    const int length = n == 0 ? std::snprintf(written.text, sizeof written.text, "%s", base)
-                              : std::snprintf(written.text, sizeof written.text, "%s.%d", base, n);
+  for (int k = 0; k < tries; ++k) {
+    const int length = format(k, written.text, sizeof written.text);
     if (length < 0 || static_cast<std::size_t>(length) >= sizeof written.text) {
       return false;
     }
@@ -76,29 +76,28 @@ bool WriteFirstFree(const char* base, const LineGrid& grid, int last, FileSystem
   return false;
 }
 
-// Tries fresh names in a folder, which others cannot all have taken before: every numbered
-// name can be, by anyone who may write the folder.
+// base, base.1, base.2, ... base.999.
+bool WriteNumbered(const char* base, const LineGrid& grid, int last, FileSystem& fs,
+                   EmergencyName& written) {
+  const auto format = [base](int n, char* out, std::size_t size) {
+    return n == 0 ? std::snprintf(out, size, "%s", base)
+                  : std::snprintf(out, size, "%s.%d", base, n);
+  };
+  return WriteFirstFree(kMaxSuffix + 1, format, grid, last, fs, written);
+}
+
+// Fresh names in a folder, which others cannot all have taken before: every numbered name can
+// be, by anyone who may write the folder.
 bool WriteUnique(const char* folder, const char* base, unsigned long long seed,
                  const LineGrid& grid, int last, FileSystem& fs, EmergencyName& written) {
   const bool here = std::strcmp(folder, ".") == 0;
-  for (int attempt = 0; attempt < kUniqueAttempts; ++attempt) {
+  const auto format = [&](int attempt, char* out, std::size_t size) {
     char suffix[9];
     UniqueSuffix(seed, attempt, suffix);
-    const int length =
-        here ? std::snprintf(written.text, sizeof written.text, "%s.save-%s", base, suffix)
-             : std::snprintf(written.text, sizeof written.text, "%s/%s.save-%s", folder, base,
-                             suffix);
-    if (length < 0 || static_cast<std::size_t>(length) >= sizeof written.text) {
-      return false;
-    }
-    if (WriteNew(written.text, grid, last, fs)) {
-      return true;
-    }
-    if (errno != EEXIST) {
-      return false;
-    }
-  }
-  return false;
+    return here ? std::snprintf(out, size, "%s.save-%s", base, suffix)
+                : std::snprintf(out, size, "%s/%s.save-%s", folder, base, suffix);
+  };
+  return WriteFirstFree(kFreshAttempts, format, grid, last, fs, written);
 }
 
 // The number of a numbered emergency name, base.save.N: 0 for base.save itself, none otherwise.
@@ -127,11 +126,11 @@ std::optional<EmergencyName> EmergencySave(const std::string& file_name, const L
     char base[kNameLimit + sizeof ".save"];
     const int length = std::snprintf(base, sizeof base, "%s.save", file_name.c_str());
     if (length > 0 && static_cast<std::size_t>(length) < sizeof base &&
-        WriteFirstFree(base, grid, last, fs, written)) {
+        WriteNumbered(base, grid, last, fs, written)) {
       return written;
     }
   }
-  if (WriteFirstFree("brenik.save", grid, last, fs, written)) {
+  if (WriteNumbered("brenik.save", grid, last, fs, written)) {
     return written;
   }
   const char* slash = std::strrchr(file_name.c_str(), '/');

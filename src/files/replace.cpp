@@ -19,7 +19,6 @@ namespace {
 
 // As many links as the kernel itself follows before it gives up with ELOOP.
 constexpr int kMaxLinkDepth = 40;
-constexpr int kTempAttempts = 100;
 constexpr const char* kTempPrefix = ".brenik-save-";
 
 // What a save replaces: the name with every symbolic link followed.
@@ -135,7 +134,7 @@ Outcome ReplaceByRename(const std::string& name, const Target& target, Payload& 
   const unsigned long long seed = UniqueSeed();
   std::string temp;
   int fd = -1;
-  for (int attempt = 0; attempt < kTempAttempts && fd < 0; ++attempt) {
+  for (int attempt = 0; attempt < kFreshAttempts && fd < 0; ++attempt) {
     char suffix[9];
     UniqueSuffix(seed, attempt, suffix);
     temp = InFolder(directory, kTempPrefix + std::string(suffix));
