@@ -4,6 +4,7 @@
 
 #include <csignal>
 
+#include "files/filesystem.h"
 #include "harness.h"
 #include "term/signals.h"
 
@@ -159,22 +160,34 @@ TEST(Editor, CommandsMoveTheCursorAndEditTheDocument) {
   }
 }
 
-// A signal pending, and blocked, when the wait on an empty pipe begins must end the wait.
+// A signal that came just before a wait on a pipe must end it: one pending, and blocked, when
+// the wait for input on an empty pipe begins, and one handled just before a write of more than
+// a pipe holds to one that nobody reads.
 TEST(Editor, ASignalJustBeforeTheWaitEndsIt) {
-  EXPECT_EXIT(
-      {
-        alarm(60);  // a missed signal fails the test rather than hanging it
-        InstallSignalHandlers();
-        int ends[2];
-        sigset_t term;
-        sigemptyset(&term);
-        sigaddset(&term, SIGTERM);
-        if (pipe(ends) != 0 || sigprocmask(SIG_BLOCK, &term, nullptr) != 0 || raise(SIGTERM) != 0) {
-          std::_Exit(2);
-        }
-        std::_Exit(WaitForInput(ends[0]) ? 1 : 0);
-      },
-      ::testing::ExitedWithCode(0), "");
+  for (const bool writing : {false, true}) {
+    EXPECT_EXIT(
+        {
+          alarm(60);  // a missed signal fails the test rather than hanging it
+          InstallSignalHandlers();
+          int ends[2];
+          sigset_t term;
+          sigemptyset(&term);
+          sigaddset(&term, SIGTERM);
+          // Before a write, the signal came and went: only the flag says it did.
+          if (pipe(ends) != 0 || (!writing && sigprocmask(SIG_BLOCK, &term, nullptr) != 0) ||
+              raise(SIGTERM) != 0) {
+            std::_Exit(2);
+          }
+          if (writing) {
+            PosixFileSystem fs;
+            static char block[1 << 20];
+            std::_Exit(fs.Write(ends[1], block, sizeof block) < 0 && errno == EINTR ? 0 : 1);
+          }
+          std::_Exit(WaitForInput(ends[0]) ? 1 : 0);
+        },
+        ::testing::ExitedWithCode(0), "")
+        << (writing ? "the write" : "the wait for input");
+  }
 }
 
 }  // namespace

@@ -39,6 +39,8 @@ start && printf 'g\n3\n' >&3 && exec 3>&- && stop "a clean end" 0 && none "a cle
 # Each signal ends the editor while it waits for input, while it prints to a pipe nobody reads,
 # and while a save fills a pipe nobody reads: that save is abandoned and the work kept instead.
 writing() { [[ $(cat "/proc/$pid/wchan" 2>/dev/null) == *pipe_write* ]]; }
+# A save to a pipe waits for room with the pipe open; the wait for input has it closed.
+saving() { ls -l "/proc/$pid/fd" 2>/dev/null | grep -q " $work/p\$" && [[ $(cat "/proc/$pid/wchan") == *poll* ]]; }
 for sig in HUP TERM INT; do
   start notes.txt && printf 'first line\nsecond line\n' >&3
   wait_until grep -qs '^Editing 3:1 ' "$work/out" && kill -s "$sig" "$pid"
@@ -53,7 +55,7 @@ for sig in HUP TERM INT; do
   exec 4<&- && start && mkfifo "$work/p"
   exec 5<>"$work/p" # a reader that never reads
   seq 30000 >&3 && printf 's\np\no\n' >&3
-  wait_until writing && kill -s "$sig" "$pid" || fail "SIG$sig: the save was not writing"
+  wait_until saving && kill -s "$sig" "$pid" || fail "SIG$sig: the save was not writing"
   stop "SIG$sig while saving" 1 && kept "SIG$sig while saving" brenik.save "$(seq 30000)"
   exec 5<&-
 done

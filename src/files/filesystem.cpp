@@ -102,6 +102,17 @@ ssize_t PosixFileSystem::Read(int fd, void* buffer, std::size_t size) {
 }
 
 ssize_t PosixFileSystem::Write(int fd, const void* buffer, std::size_t size) {
+  struct stat info = {};
+  if (::fstat(fd, &info) == 0 && !S_ISREG(info.st_mode)) {
+    // A pipe nobody reads, or a slow device, can keep a write waiting for ever, and a signal
+    // that came just before the write began would not end it: the wait is made where a signal
+    // always ends it, and a pipe that has room takes this much without waiting again.
+    if (!WaitForOutput(fd)) {
+      errno = EINTR;
+      return -1;
+    }
+    size = std::min(size, std::size_t{PIPE_BUF});
+  }
   return Uninterrupted([&] { return ::write(fd, buffer, size); });
 }
 

@@ -25,6 +25,24 @@ sigset_t HandledSignals() {
   return set;
 }
 
+// Waits until `fd` is ready for `events`; false when a signal asks the editor to end.
+bool WaitFor(int fd, short events) {
+  const sigset_t handled = HandledSignals();
+  sigset_t previous;
+  // Blocked from the look at the flag until the wait, a signal cannot slip in between them:
+  // it stays pending until ppoll unblocks it, and then ends the wait.
+  sigprocmask(SIG_BLOCK, &handled, &previous);
+  sigset_t waiting = previous;
+  for (const int signal_number : {SIGHUP, SIGTERM, SIGINT}) {
+    sigdelset(&waiting, signal_number);
+  }
+  pollfd polled = {fd, events, 0};
+  while (pending_signal == 0 && ppoll(&polled, 1, nullptr, &waiting) < 0 && errno == EINTR) {
+  }
+  sigprocmask(SIG_SETMASK, &previous, nullptr);
+  return pending_signal == 0;
+}
+
 }  // namespace
 
 void InstallSignalHandlers() {
@@ -47,21 +65,8 @@ bool InputReady(int fd) {
   return poll(&input, 1, 0) != 0;
 }
 
-bool WaitForInput(int fd) {
-  const sigset_t handled = HandledSignals();
-  sigset_t previous;
-  // Blocked from the look at the flag until the wait, a signal cannot slip in between them:
-  // it stays pending until ppoll unblocks it, and then ends the wait.
-  sigprocmask(SIG_BLOCK, &handled, &previous);
-  sigset_t waiting = previous;
-  for (const int signal_number : {SIGHUP, SIGTERM, SIGINT}) {
-    sigdelset(&waiting, signal_number);
-  }
-  pollfd input = {fd, POLLIN, 0};
-  while (pending_signal == 0 && ppoll(&input, 1, nullptr, &waiting) < 0 && errno == EINTR) {
-  }
-  sigprocmask(SIG_SETMASK, &previous, nullptr);
-  return pending_signal == 0;
-}
+bool WaitForInput(int fd) { return WaitFor(fd, POLLIN); }
+
+bool WaitForOutput(int fd) { return WaitFor(fd, POLLOUT); }
 
 }  // namespace brenik

@@ -16,5 +16,7 @@ int PendingSignal();
 /// Waits until `fd` has input (or its end, or an error) to read; false when a signal asks the
 /// editor to end, including one that arrived just before the wait began.
 [[nodiscard]] bool WaitForInput(int fd);
+/// WaitForInput for room to write to `fd`.
+[[nodiscard]] bool WaitForOutput(int fd);
 
 }  // namespace brenik
