@@ -230,7 +230,10 @@ const Case kCases[] = {
      "doc.save.x doc.save.02 doc.save-123 doc.saved tmp/doc.save-0123abcg; ln -s x doc.save",
      kDoc, "", {"\nEarlier sessions left unsaved work in doc.save.2, doc.save.12, "
      "home/doc.save-0123abcd and tmp/doc.save-89abcdef\n\nEditing"}},
-    // Names that anyone may take do not stop the emergency save: a fresh name is made.
+    // Names that anyone may take do not stop the emergency save: the last number is tried, and
+    // then a fresh name is made.
+    {"perl -e 'symlink \"x\", $_ for (\"doc.save\", map {\"doc.save.$_\"} 1..998)'", kDoc, "new\n",
+     {"written to doc.save.999\n"}},
     {"perl -e 'symlink \"x\", $_ for (\"doc.save\", \"brenik.save\", map {(\"doc.save.$_\", "
      "\"brenik.save.$_\")} 1..999)'", kDoc, "new\n", {"written to doc.save-"},
      "[ \"$(cat doc.save-*)\" = new ]"},

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "files/journal_format.h"
 #include "harness.h"
 
 namespace brenik::testing {
@@ -75,6 +76,74 @@ TEST(Journal, TheNextSessionRebuildsWhatAKilledOneLeft) {
     const Outcome o = RunSession("q\nq\n", c.later, fs);
     EXPECT_EQ(Unsaid(o.out, c.said), "") << o.out;
     EXPECT_EQ(std::system(c.check), 0) << o.out;
+  }
+  // A journal of the longest lines the settings allow is rebuilt too.
+  TempDir dir;
+  WriteFile(".brenik_rc", "max_lines=3\nmax_char=1048575\n");
+  FaultyFs fs;
+  RunAndKill("X\n", {"doc"}, fs);
+  EXPECT_EQ(Unsaid(RunSession("q\nq\n", {"doc"}, fs).out, {"into doc.save"}), "");
+}
+
+// A journal made by hand, as anyone may make one: a start record of `lines` and `lsize`, an
+// edit of line 0, the forged `kind` of `line` with `text`, and one more edit. The reader takes
+// what it may use up to the first record that makes no sense.
+struct Forged {
+  int lines;
+  int lsize;
+  RecordKind kind;
+  int line;
+  std::string text;
+  int edits;  // -1: not a journal at all
+};
+
+// clang-format off
+const Forged kForged[] = {
+    {6, 16, RecordKind::kSet, 5, std::string(15, 'a'), 3},
+    {1, 3, RecordKind::kSet, 0, "ab", 3},
+    {6, 16, RecordKind::kRemove, 5, "", 3},
+    {6, 16, RecordKind::kOpen, 5, "", 3},
+    {6, 16, RecordKind::kSet, 6, "a", 1},
+    {6, 16, RecordKind::kSet, -1, "a", 1},
+    {6, 16, RecordKind::kSet, 0, std::string(16, 'a'), 1},
+    {6, 16, RecordKind::kSet, 0, std::string("a\0b", 3), 1},
+    {6, 16, RecordKind::kRemove, 0, "a", 1},
+    {6, 16, RecordKind::kOpen, 6, "", 1},
+    {6, 16, RecordKind::kStart, 0, "", 1},
+    {0, 16, RecordKind::kSet, 0, "a", -1},
+    {6, 2, RecordKind::kSet, 0, "a", -1},
+    {6, 17, RecordKind::kSet, 0, "a", -1},
+};
+// clang-format on
+
+std::string Record(RecordKind kind, const std::string& payload) {
+  std::string record(kRecordFrame + payload.size(), '\0');
+  payload.copy(record.data() + 5, payload.size());
+  FrameRecord(record.data(), kind, payload.size());
+  return record;
+}
+
+std::string Numbers(std::initializer_list<std::int32_t> numbers) {
+  std::string bytes;
+  for (const std::int32_t n : numbers) {
+    bytes.append(reinterpret_cast<const char*>(&n), sizeof n);
+  }
+  return bytes;
+}
+
+TEST(Journal, AForgedOneIsReadOnlyAsFarAsItMakesSense) {
+  for (const Forged& f : kForged) {
+    SCOPED_TRACE(std::to_string(f.lines) + " " + std::to_string(f.lsize) + " " +
+                 std::to_string(f.line) + " " + f.text);
+    const std::string bytes = std::string(kJournalMagic, sizeof kJournalMagic) +
+                              Record(RecordKind::kStart, Numbers({1, f.lines, f.lsize})) +
+                              Record(RecordKind::kName, "/doc") + Record(RecordKind::kBase, "") +
+                              Record(RecordKind::kSet, Numbers({0}) + "x") +
+                              Record(f.kind, Numbers({f.line}) + f.text) +
+                              Record(RecordKind::kRemove, Numbers({0}));
+    const JournalContents read = ReadJournal(bytes.data(), bytes.size(), 16);
+    EXPECT_EQ(read.started, f.edits >= 0);
+    EXPECT_EQ(static_cast<int>(read.edits.size()), std::max(f.edits, 0));
   }
 }
 
