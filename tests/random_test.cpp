@@ -11,10 +11,21 @@ namespace brenik::testing {
 namespace {
 
 // The grid against a plain list of lines: long and short texts, texts of its own lines, lines
-// removed, opened and reached far down, loads, and enough dead text for many compactions. A
-// grid larger than its first index of records starts with that index full, so that opening a
-// line must grow it; its lines are compared every 50th step.
-void HoldsWhatAListHolds(int lines, int lsize, int steps, int loaded) {
+// removed, opened and reached far down, loads, and enough dead text for many compactions. Few
+// loads let the text of many edits pile up between them; many find the index in every state. A
+// grid larger than its first index of records (65,536) starts with that index full, reaches a
+// line far beyond it and then opens one, so that the index grows both ways; its lines are
+// compared every 50th step.
+struct Shape {
+  int lines;
+  int lsize;
+  int steps;
+  int loads_one_in;
+};
+
+void HoldsWhatAListHolds(const Shape& shape) {
+  const int lines = shape.lines;
+  const int lsize = shape.lsize;
   std::mt19937 rng(7);
   auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
   LineGrid grid;
@@ -27,20 +38,21 @@ void HoldsWhatAListHolds(int lines, int lsize, int steps, int loaded) {
     model = ExpectedLines(file, lsize);
     model.resize(lines);
   };
-  if (loaded > 0) {
+  if (lines > 150000) {
     std::string file;
-    for (int k = 0; k < loaded; ++k) {
+    for (int k = 0; k < 1 << 16; ++k) {
       file += std::string(static_cast<std::size_t>(k % 7), 'F') + "\n";
     }
     load(file);
+    grid.SetText(150000, "far");
+    model[150000] = "far";
     Wedge(1, grid);
     model.insert(model.begin() + 1, "");
     model.pop_back();
   }
-  for (int step = 0; step < steps; ++step) {
+  for (int step = 0; step < shape.steps; ++step) {
     const int line = pick(lines);
-    // Loads are rare, so that the text of many edits piles up between them.
-    const int kind = pick(10000) == 0 ? 9 : pick(9);
+    const int kind = pick(shape.loads_one_in) == 0 ? 9 : pick(9);
     if (kind < 5) {
       const std::string text(static_cast<std::size_t>(pick(4) == 0 ? pick(lsize) : pick(9)),
                              static_cast<char>('a' + step % 26));
@@ -81,8 +93,10 @@ void HoldsWhatAListHolds(int lines, int lsize, int steps, int loaded) {
 }
 
 TEST(Random, TheGridHoldsWhatAListOfLinesHolds) {
-  HoldsWhatAListHolds(40, 3000, 30000, 0);
-  HoldsWhatAListHolds(200000, 64, 401, 1 << 16);
+  for (const Shape& shape : {Shape{40, 3000, 30000, 10000}, Shape{40, 3000, 5000, 20},
+                             Shape{200000, 1 << 20, 401, 100}}) {
+    HoldsWhatAListHolds(shape);
+  }
 }
 
 TEST(Random, SessionsKeepTheGridSoundAndUndoExact) {
